@@ -1,0 +1,10 @@
+#pragma once
+// The two entry points a screen saver exports under these exact names.
+
+#include <windows.h>
+
+extern "C" {
+__declspec(dllexport) LRESULT WINAPI ScreenSaverProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+__declspec(dllexport) BOOL WINAPI ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam,
+                                                             LPARAM lParam);
+}

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs everything the build and the three test tiers need on a bare Debian 12
+# machine. Idempotent: when every package is already present it only checks and exits.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ make pkg-config
+  mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  googletest libgtest-dev
+  # running Windows code
+  wine wine64 wine32:i386 libwine:i386
+  # Direct3D under Wine draws through Mesa's software OpenGL, for both word sizes
+  libgl1 libgl1-mesa-dri libglx-mesa0 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
+  # the end-to-end harness
+  xvfb xauth x11-utils xdotool imagemagick
+  pulseaudio pulseaudio-utils sox libsox-fmt-mp3 libimage-exiftool-perl
+  python3 python3-pytest procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$p" 2>/dev/null || true)
+  [[ "$status" == ii* ]] || missing+=("$p")
+done
+
+if ((${#missing[@]} == 0)); then
+  echo "bootstrap: everything is installed"
+  exit 0
+fi
+
+if [[ $(id -u) -ne 0 ]]; then
+  echo "bootstrap: missing packages: ${missing[*]}" >&2
+  echo "bootstrap: run this script as root to install them" >&2
+  exit 1
+fi
+
+echo "bootstrap: installing ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"
+echo "bootstrap: done"

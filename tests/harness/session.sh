@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Starts and stops the private world the Wine tests run in: an Xvfb display, a
+# PulseAudio server with a null sink whose monitor can be recorded, and a
+# wineserver on the build's own prefix. Everything started is recorded by
+# process id in <dir>/pids and stopped by exactly those ids.
+#   session.sh start <dir> <prefix>   writes <dir>/env for wine-run.sh and the e2e harness
+#   session.sh stop <dir>
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+cmd=${1:?start|stop}
+dir=${2:?harness dir}
+
+stop() {
+  if [[ -f "$dir/env" ]]; then
+    # shellcheck disable=SC1091
+    (source "$dir/env" && wineserver -k >/dev/null 2>&1)
+  fi
+  if [[ -f "$dir/pids" ]]; then
+    while read -r pid; do
+      kill "$pid" 2>/dev/null
+    done <"$dir/pids"
+    sleep 0.3
+    while read -r pid; do
+      kill -9 "$pid" 2>/dev/null
+    done <"$dir/pids"
+    rm -f "$dir/pids"
+  fi
+  rm -f "$dir/env"
+}
+
+start() {
+  local prefix=${1:?prefix dir}
+  stop
+  mkdir -p "$dir/pulse" "$dir/xdg"
+  chmod 700 "$dir/xdg"
+
+  Xvfb -displayfd 5 -screen 0 1280x720x24 -nolisten tcp -noreset 5>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+  echo $! >>"$dir/pids"
+  for _ in $(seq 100); do [[ -s "$dir/display" ]] && break; sleep 0.1; done
+  [[ -s "$dir/display" ]] || { echo "Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
+  local display=":$(head -n1 "$dir/display")"
+
+  local sock="$dir/pulse/native"
+  XDG_RUNTIME_DIR="$dir/xdg" HOME="$dir/pulse" pulseaudio --daemonize=no --exit-idle-time=-1 -n \
+    --use-pid-file=no --system=no \
+    --load="module-null-sink sink_name=nullsink" \
+    --load="module-native-protocol-unix socket=$sock auth-anonymous=1" \
+    >"$dir/pulse.log" 2>&1 &
+  echo $! >>"$dir/pids"
+  for _ in $(seq 100); do [[ -S "$sock" ]] && break; sleep 0.1; done
+  [[ -S "$sock" ]] || { echo "PulseAudio did not start" >&2; cat "$dir/pulse.log" >&2; exit 1; }
+  PULSE_SERVER="unix:$sock" pactl set-default-sink nullsink
+
+  cat >"$dir/env" <<ENV
+export DISPLAY=$display
+export PULSE_SERVER=unix:$sock
+export XDG_RUNTIME_DIR=$dir/xdg
+export WINEPREFIX=$prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+ENV
+  # shellcheck disable=SC1091
+  source "$dir/env"
+  "$here/../../scripts/wine-prefix.sh" "$prefix"
+  # Wine's services inherit the output of whoever starts them; start them here,
+  # detached, so a test's captured output is never held open by them.
+  wineserver -p >/dev/null 2>&1
+  wine cmd /c exit 0 >/dev/null 2>&1 </dev/null
+  echo "harness: display $display, pulse $sock, prefix $prefix"
+}
+
+case "$cmd" in
+  start) start "${3:-}" ;;
+  stop) stop ;;
+  *) echo "unknown command $cmd" >&2; exit 2 ;;
+esac
