@@ -13,7 +13,7 @@ packages=(
   # Direct3D under Wine draws through Mesa's software OpenGL, for both word sizes
   libgl1 libgl1-mesa-dri libglx-mesa0 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
   # the end-to-end harness
-  xvfb xauth x11-utils xdotool imagemagick
+  xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick
   pulseaudio pulseaudio-utils sox libsox-fmt-mp3 libimage-exiftool-perl
   python3 python3-pytest procps
 )

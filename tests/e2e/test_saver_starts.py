@@ -1,0 +1,31 @@
+"""The shipped .scr starts under Wine full screen, and its exit codes reach us."""
+
+from harness import run_x, screenshot, set_root_colour, wait_until
+
+
+def test_full_screen_window_covers_the_screen_and_a_key_ends_it(saver):
+    grey = (0x80, 0x80, 0x80)
+    set_root_colour("#808080")
+    assert screenshot().centre() == grey
+
+    saver.start("/s")
+    window = saver.window()
+    assert window, "no visible 'Screen Saver' window appeared"
+    geometry = run_x("xdotool", "getwindowgeometry", window).stdout
+    assert "Geometry: 1280x720" in geometry
+
+    # The black window now hides the grey screen everywhere, corners included.
+    shot = wait_until(lambda: (s := screenshot("saver-started")).centre() == (0, 0, 0) and s, timeout=5)
+    assert shot, "the screen did not turn black"
+    for x, y in [(0, 0), (1279, 0), (0, 719), (1279, 719)]:
+        assert shot.pixel(x, y) == (0, 0, 0)
+
+    run_x("xdotool", "key", "a")
+    assert saver.wait(timeout=10) == 0
+    assert screenshot().centre() == grey
+
+
+def test_unknown_option_exits_with_minus_one(saver):
+    # ExitProcess(-1) reaches a Linux parent as 255.
+    assert saver.run("/x") == 255
+    assert not saver.ini.exists()
