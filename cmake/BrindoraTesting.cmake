@@ -44,18 +44,23 @@ function(brindora_wine_test_properties name label)
 endfunction()
 
 # Tier 1: native GoogleTest executable.
+#   brindora_pure_test(name SOURCES a_test.cpp ... LIBS brindora_x_pure ...)
 function(brindora_pure_test name)
-  add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE brindora_pure GTest::gtest_main)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LIBS")
+  add_executable(${name} ${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   brindora_project_flags(${name})
   add_test(NAME ${BRINDORA_CONFIG}.${name} COMMAND ${name})
   set_tests_properties(${BRINDORA_CONFIG}.${name} PROPERTIES LABELS pure TIMEOUT 120)
 endfunction()
 
-# Tier 2: MinGW GoogleTest executable run under Wine (CMAKE_CROSSCOMPILING_EMULATOR).
+# Tier 2: MinGW GoogleTest executable run under Wine (CMAKE_CROSSCOMPILING_EMULATOR),
+# linked with the whole product but its entry point.
 function(brindora_win32_test name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE brindora_win gtest gmock)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/win32/win32_test_main.cpp)
   brindora_project_flags(${name})
   add_test(NAME ${BRINDORA_CONFIG}.${name} COMMAND ${name})
