@@ -13,7 +13,7 @@ dir=${2:?harness dir}
 stop() {
   if [[ -f "$dir/env" ]]; then
     # shellcheck disable=SC1091
-    (source "$dir/env" && wineserver -k >/dev/null 2>&1)
+    (source "$dir/env" && wineserver -k >/dev/null 2>&1 && wineserver -w >/dev/null 2>&1)
   fi
   if [[ -f "$dir/pids" ]]; then
     while read -r pid; do
@@ -41,14 +41,16 @@ start() {
   local display=":$(head -n1 "$dir/display")"
 
   local sock="$dir/pulse/native"
+  rm -f "$sock"  # a stale socket would look like a server that is up
   XDG_RUNTIME_DIR="$dir/xdg" HOME="$dir/pulse" pulseaudio --daemonize=no --exit-idle-time=-1 -n \
     --use-pid-file=no --system=no \
     --load="module-null-sink sink_name=nullsink" \
     --load="module-native-protocol-unix socket=$sock auth-anonymous=1" \
     >"$dir/pulse.log" 2>&1 &
   echo $! >>"$dir/pids"
-  for _ in $(seq 100); do [[ -S "$sock" ]] && break; sleep 0.1; done
-  [[ -S "$sock" ]] || { echo "PulseAudio did not start" >&2; cat "$dir/pulse.log" >&2; exit 1; }
+  pulse_up() { PULSE_SERVER="unix:$sock" pactl info >/dev/null 2>&1; }
+  for _ in $(seq 100); do pulse_up && break; sleep 0.1; done
+  pulse_up || { echo "PulseAudio did not start" >&2; cat "$dir/pulse.log" >&2; exit 1; }
   PULSE_SERVER="unix:$sock" pactl set-default-sink nullsink
 
   cat >"$dir/env" <<ENV
