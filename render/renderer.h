@@ -1,18 +1,70 @@
 #pragma once
-// The Direct3D 9 renderer held inside the session record. Minimal declaration
-// until the renderer is built: the fields the session reads.
+// The Direct3D 9 renderer held inside the session record: one device, one
+// textured quad, the photo, its colour-effect image and the tone curve.
 
 #include <windows.h>
+
 #include <d3d9.h>
 
 #include <cstdint>
 
 #include "render/com_ref.h"
+#include "render/render_maths.h"
 
 class Renderer {
  public:
-  bool fullScreen = true;
+  Renderer() = default;
+  Renderer(const Renderer&) = delete;
+  Renderer& operator=(const Renderer&) = delete;
+  // Releases in the fixed order whatever a session left behind.
+  ~Renderer() { Release(); }
+
+  HRESULT Init(HWND window);
+  // Always S_OK; safe on a renderer whose Init stopped half-way.
+  HRESULT Release();
+  // Copies the 1024 x 1024 staging surface into the photo texture.
+  HRESULT UploadStaging(HDC stagingDC);
+  void SetWorld(float scaleX, float scaleY, float offsetX, float offsetY, float angle);
+  HRESULT DrawFrame();
+  HRESULT FillToneCurve();
+
+  // Draws the photo once through the effect's shader into effectTexture.
+  HRESULT RenderEffect(int effectCode);
+  HRESULT SetEffectConstant(unsigned reg, float x, float y, float z);
+  // Creates the four shaders for shaderLevel from the program's SHADER
+  // resources; returns the last creation's result.
+  HRESULT LoadEffectShaders();
+
+  HRESULT SetCompositionMode(int mode);
+  void SetFadeLevel(float g);
+  void SetBlendFactor(float l);
+
+  ComRef<IDirect3D9> d3d;
+  ComRef<IDirect3DDevice9> device;
+  ComRef<IDirect3DVertexBuffer9> quadBuffer;
+  ComRef<IDirect3DTexture9> photoTexture;
+  ComRef<IDirect3DSurface9> photoSurface;
+  ComRef<IDirect3DTexture9> effectTexture;
+  ComRef<IDirect3DSurface9> effectSurface;
+  ComRef<IDirect3DTexture9> toneTexture;
+  ComRef<IDirect3DSurface9> toneSurface;
+  ComRef<IDirect3DSurface9> backBuffer;
+  QuadVertex quad[4] = {};
+  ComRef<IDirect3DPixelShader9> effectShaders[4];
+  bool initialized = false;
+  D3DVIEWPORT9 viewport = {};
+  float viewWidth = 0.0f;
+  float viewHeight = 0.0f;
   // Nominal milliseconds between frames, from the display's refresh rate.
   uint32_t frameInterval = 16;
-  ComRef<IDirect3DDevice9> device;
+  int shaderLevel = 0;
+  bool fullScreen = true;
+
+ private:
+  void SetProjection(float width, float height);
 };
+
+// The renderer's two message boxes (no Direct3D 9, textures too small); tests
+// replace them so that nothing waits for a click.
+using RendererMessageBoxFn = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption);
+void SetRendererMessageBoxForTesting(RendererMessageBoxFn show);

@@ -1,0 +1,60 @@
+#include "render/render_maths.h"
+
+#include <cmath>
+
+namespace {
+constexpr float kHalfTexel = 0.00048828125f;  // 1/2048
+constexpr float kEdge = 1.00048828125f;
+}  // namespace
+
+const QuadVertex kQuadVertices[4] = {
+    {-512.0f, -512.0f, 0.0f, kHalfTexel, kEdge, kHalfTexel, kEdge},
+    {-512.0f, 512.0f, 0.0f, kHalfTexel, kHalfTexel, kHalfTexel, kHalfTexel},
+    {512.0f, -512.0f, 0.0f, kEdge, kEdge, kEdge, kEdge},
+    {512.0f, 512.0f, 0.0f, kEdge, kHalfTexel, kEdge, kHalfTexel},
+};
+
+ViewExtent ViewExtentFor(uint32_t width, uint32_t height) {
+  if (width == 0 || height == 0) return {1024.0f, 1024.0f};
+  if (width >= height) return {1024.0f, 1024.0f * static_cast<float>(height) / static_cast<float>(width)};
+  return {1024.0f * static_cast<float>(width) / static_cast<float>(height), 1024.0f};
+}
+
+uint32_t FrameIntervalFor(uint32_t refreshRate) { return refreshRate != 0 ? 1000 / refreshRate : 16; }
+
+int ToneCurveValue(int i) {
+  const double step = 0.01232f;
+  const double peak = 178.5f;
+  return static_cast<int>(std::trunc(peak * std::sin(step * i)));
+}
+
+void FillToneTexels(uint32_t texels[kToneEntries]) {
+  for (int i = 0; i < kToneEntries; ++i) {
+    auto v = static_cast<uint32_t>(ToneCurveValue(i));
+    texels[i] = v | (v << 8) | (v << 16);
+  }
+}
+
+int ShaderResourceFor(int effectCode, int shaderLevel) {
+  if (shaderLevel <= 0) return 0;
+  switch (effectCode) {
+    case 0:
+      return 144;
+    case 1:
+      return 146;
+    case 2:
+    case 3:
+      return shaderLevel == 1 ? 147 : 148;
+    default:
+      return 0;
+  }
+}
+
+EffectConstants EffectConstantsFor(int effectCode) {
+  EffectConstants k{false, {0.2989f, 0.587f, 0.114f}, false, {0.0f, 0.0f, 0.0f}};
+  if (effectCode < 1 || effectCode > 3) return k;
+  k.hasLuma = true;
+  if (effectCode == 2) k = {true, {0.2989f, 0.587f, 0.114f}, true, {0.1049f, -0.0282f, -0.1298f}};
+  if (effectCode == 3) k = {true, {0.2989f, 0.587f, 0.114f}, true, {-0.0502f, -0.0119f, 0.1927f}};
+  return k;
+}
