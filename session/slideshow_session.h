@@ -18,6 +18,7 @@ class GpGraphics;
 
 struct SlideshowSession {
   SlideshowSession() = default;
+  ~SlideshowSession();
   SlideshowSession(const SlideshowSession&) = delete;
   SlideshowSession& operator=(const SlideshowSession&) = delete;
 

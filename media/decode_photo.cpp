@@ -1,0 +1,93 @@
+#include "media/decode_photo.h"
+
+#include <objidl.h>
+
+#include <gdiplus.h>
+
+#include <memory>
+#include <random>
+#include <utility>
+
+#include "media/photo_fit.h"
+
+namespace gp = Gdiplus;
+namespace gpx = Gdiplus::DllExports;  // the flat interface
+
+namespace {
+
+// Owns one decoded GDI+ image.
+class ScopedImage {
+ public:
+  ScopedImage() = default;
+  ScopedImage(const ScopedImage&) = delete;
+  ScopedImage& operator=(const ScopedImage&) = delete;
+  ~ScopedImage() {
+    if (image_) gpx::GdipDisposeImage(image_);
+  }
+  gp::GpImage* get() const { return image_; }
+  gp::GpImage** put() { return &image_; }
+
+ private:
+  gp::GpImage* image_ = nullptr;
+};
+
+// 0 when the photo carries no orientation or it cannot be read.
+int32_t ReadOrientation(gp::GpImage* image) {
+  UINT size = 0;
+  if (gpx::GdipGetPropertyItemSize(image, kExifOrientationTag, &size) != gp::Ok || size < sizeof(gp::PropertyItem)) {
+    return 0;
+  }
+  auto buffer = std::make_unique<std::byte[]>(size);
+  auto* item = reinterpret_cast<gp::PropertyItem*>(buffer.get());
+  if (gpx::GdipGetPropertyItem(image, kExifOrientationTag, size, item) != gp::Ok) return 0;
+  // The type is not checked, but a value shorter than one SHORT is not read.
+  if (!item->value || item->length < sizeof(uint16_t)) return 0;
+  uint16_t orientation = 0;
+  memcpy(&orientation, item->value, sizeof orientation);
+  return orientation;
+}
+
+// The loader thread's own generator: 15 bits, as the fit-mode mapping expects.
+int Random15() {
+  thread_local std::minstd_rand generator(GetTickCount() ^ GetCurrentThreadId());
+  return static_cast<int>(generator() & 0x7FFF);
+}
+
+}  // namespace
+
+HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode) {
+  if (session.photoIndex >= session.photoFiles.Count() || !session.stagingGraphics || !session.stagingDC) {
+    return E_INVALIDARG;
+  }
+  ScopedImage image;
+  gpx::GdipLoadImageFromFile(session.photoFiles[session.photoIndex].c_str(), image.put());
+
+  session.photoOrientation = image.get() ? ReadOrientation(image.get()) : 0;
+  UINT width = 0, height = 0;
+  if (image.get()) {
+    gpx::GdipGetImageWidth(image.get(), &width);
+    gpx::GdipGetImageHeight(image.get(), &height);
+  }
+  if (width == 0 || height == 0) return E_FAIL;
+
+  session.fitMode = fitMode;
+  gp::GpStatus status;
+  if (fitMode == kFitSquareCrop) {
+    session.photoLandscape = true;
+    const SourceSquare source = CropSquare(width, height);
+    status = gpx::GdipDrawImageRectRect(session.stagingGraphics, image.get(), 0, 0, kStagingEdge, kStagingEdge,
+                                        static_cast<gp::REAL>(source.x), static_cast<gp::REAL>(source.y),
+                                        static_cast<gp::REAL>(source.side), static_cast<gp::REAL>(source.side),
+                                        gp::UnitPixel, nullptr, nullptr, nullptr);
+  } else {
+    const FitRect rect = LetterboxRect(width, height);
+    session.photoLandscape = LetterboxLandscape(width, height, session.photoOrientation);
+    RECT surface;
+    SetRect(&surface, 0, 0, kStagingEdge, kStagingEdge);
+    FillRect(session.stagingDC, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    status = gpx::GdipDrawImageRectI(session.stagingGraphics, image.get(), rect.x, rect.y, rect.width, rect.height);
+  }
+  return status == gp::Ok ? S_OK : E_FAIL;
+}
+
+HRESULT DecodePhoto(SlideshowSession& session) { return DecodePhotoFitted(session, FitModeFromRandom(Random15())); }

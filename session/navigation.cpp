@@ -1,0 +1,59 @@
+#include "session/navigation.h"
+
+#include "music/music_player.h"
+#include "session/playlist_rules.h"
+
+namespace {
+
+// The UI thread touches slideStart only while paused is set.
+void EndPause(SlideshowSession& session) {
+  session.slideStart = SlideStartAfterPause(session.slideStart, session.pauseStart, GetTickCount());
+  session.paused = false;
+}
+
+enum class Step { kNext, kPrevious };
+
+HRESULT StepPhoto(SlideshowSession& session, Step step) {
+  if (!session.showRunning || session.paused) return S_OK;
+  session.pauseStart = GetTickCount();
+  session.paused = true;
+
+  // Consuming the completion here makes the UI thread the owner of the list
+  // and the index until it requests again.
+  if (!session.loadCompleteEvent ||
+      WaitForSingleObject(session.loadCompleteEvent.get(), kNavigationWaitMs) != WAIT_OBJECT_0 ||
+      session.photoFiles.Empty()) {
+    EndPause(session);
+    return E_FAIL;
+  }
+  const size_t count = session.photoFiles.Count();
+  session.photoIndex =
+      step == Step::kNext ? NextPhotoIndex(session.shownIndex, count) : PreviousPhotoIndex(session.shownIndex, count);
+  ResetEvent(session.loadCompleteEvent.get());
+  SetEvent(session.loadPhotoEvent.get());
+
+  session.slideStart = SlideStartExpired(session.slideStart, session.sessionSettings.slideTime);
+  EndPause(session);
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT PauseShow(SlideshowSession& session) {
+  if (session.paused || !session.showRunning) return S_OK;
+  session.pauseStart = GetTickCount();
+  if (session.musicActive) PauseMusic();
+  session.paused = true;
+  return S_OK;
+}
+
+HRESULT ResumeShow(SlideshowSession& session) {
+  if (!session.paused || !session.showRunning) return S_OK;
+  session.slideStart = SlideStartAfterPause(session.slideStart, session.pauseStart, GetTickCount());
+  if (session.musicActive) ResumeMusic();
+  session.paused = false;
+  return S_OK;
+}
+
+HRESULT NextPhoto(SlideshowSession& session) { return StepPhoto(session, Step::kNext); }
+HRESULT PreviousPhoto(SlideshowSession& session) { return StepPhoto(session, Step::kPrevious); }

@@ -1,0 +1,38 @@
+#include "session/playlist_rules.h"
+
+uint32_t IndexAfter(uint32_t index, size_t count) {
+  const uint64_t next = uint64_t{index} + 1;
+  return next >= count ? 0 : static_cast<uint32_t>(next);
+}
+
+uint32_t NextPhotoIndex(uint32_t shownIndex, size_t count) { return IndexAfter(shownIndex, count); }
+
+uint32_t PreviousPhotoIndex(uint32_t shownIndex, size_t count) {
+  if (shownIndex == 0) return count == 0 ? 0 : static_cast<uint32_t>(count - 1);
+  return shownIndex - 1;
+}
+
+uint32_t SlideStartAfterPause(uint32_t slideStart, uint32_t pauseStart, uint32_t now) {
+  return now > pauseStart ? slideStart + (now - pauseStart) : slideStart;
+}
+
+uint32_t SlideStartExpired(uint32_t slideStart, int32_t slideTime) {
+  return slideStart - static_cast<uint32_t>(slideTime);
+}
+
+bool RunLoadStep(MediaList& files, uint32_t& photoIndex, bool photoRandom, const LoadStepActions& actions) {
+  while (!files.Empty()) {
+    if (photoIndex >= files.Count()) photoIndex = 0;
+    if (actions.decode()) {
+      photoIndex = IndexAfter(photoIndex, files.Count());
+      break;
+    }
+    // Dropped for the rest of the session; the next entry moves into its place.
+    files.RemoveAt(photoIndex);
+    if (photoIndex >= files.Count()) photoIndex = 0;
+    if (!files.Empty()) actions.afterFailure();
+  }
+  if (files.Empty()) return false;
+  if (photoIndex == 0 && photoRandom) actions.reshuffle();
+  return true;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// Index and tick arithmetic of the photo list and the slide clock, and the
+// loader's walk over the list for one request. No platform calls: the decode,
+// the pause between failures and the reshuffle come in as callbacks.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "settings/saver_settings.h"
+
+// The index after `index` in a list of `count` entries, wrapping to 0.
+uint32_t IndexAfter(uint32_t index, size_t count);
+
+// The photo Right and Left ask for, relative to the one on screen. shownIndex
+// may be stale (past the end) after removals; the loader wraps the result.
+uint32_t NextPhotoIndex(uint32_t shownIndex, size_t count);
+uint32_t PreviousPhotoIndex(uint32_t shownIndex, size_t count);
+
+// slideStart moved forward by the length of a pause that began at pauseStart
+// and ends at now. When the tick counter wrapped during the pause nothing is
+// added: the wrap already ends the slide.
+uint32_t SlideStartAfterPause(uint32_t slideStart, uint32_t pauseStart, uint32_t now);
+
+// slideStart moved back by one slide time, so that the slide on screen counts
+// as over. Wraps like the tick counter.
+uint32_t SlideStartExpired(uint32_t slideStart, int32_t slideTime);
+
+struct LoadStepActions {
+  std::function<bool()> decode;        // the entry at photoIndex; true on success
+  std::function<void()> afterFailure;  // between two failed decodes
+  std::function<void()> reshuffle;     // new order for the next pass
+};
+
+// One loader request: decodes the entry at photoIndex, dropping entries that
+// fail until one decodes or the list is empty; then advances photoIndex and,
+// at the start of a new pass in random order, reshuffles. False when the list
+// ends up empty.
+bool RunLoadStep(MediaList& files, uint32_t& photoIndex, bool photoRandom, const LoadStepActions& actions);

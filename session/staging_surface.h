@@ -1,0 +1,19 @@
+#pragma once
+// The 1024 x 1024 surface the loader draws each photo onto and the renderer
+// copies into its texture: a bitmap compatible with the saver window in a
+// memory DC, with a GDI+ graphics object on it.
+
+#include <windows.h>
+
+#include "session/slideshow_session.h"
+
+// Creates stagingDC and stagingBitmap, compatible with the window's DC (the
+// screen's when window is null). They stay until the session record goes;
+// a second call keeps the surface it finds.
+HRESULT CreateStagingSurface(SlideshowSession& session, HWND window);
+
+// GDI+ start-up and stagingGraphics on stagingDC in low-quality
+// interpolation. On failure nothing is left started.
+HRESULT StartStagingGraphics(SlideshowSession& session);
+// Deletes stagingGraphics and shuts GDI+ down; harmless when not started.
+void StopStagingGraphics(SlideshowSession& session);

@@ -1,0 +1,237 @@
+#include "media/decode_photo.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <set>
+
+#include "tests/win32/media/photo_test_support.h"
+
+namespace {
+
+using namespace phototest;
+
+// JPEG quantisation moves a flat colour by a few levels.
+constexpr int kJpegTolerance = 4;
+
+bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+// Expected colour at a surface pixel, or nullopt where any colour will do.
+using Expectation = std::function<std::optional<uint32_t>(int x, int y)>;
+
+// Compares every pixel and reports the first few misses and their count.
+void ExpectSurface(const std::vector<uint32_t>& pixels, const Expectation& expect, int tolerance) {
+  ASSERT_EQ(pixels.size(), size_t{kStagingEdge} * kStagingEdge);
+  int misses = 0;
+  for (int y = 0; y < kStagingEdge; ++y) {
+    for (int x = 0; x < kStagingEdge; ++x) {
+      const std::optional<uint32_t> want = expect(x, y);
+      const uint32_t got = pixels[size_t(y) * kStagingEdge + x];
+      if (want && !Near(got, *want, tolerance) && ++misses <= 5) {
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << got << ", expected " << *want;
+      }
+    }
+  }
+  EXPECT_EQ(misses, 0);
+}
+
+// Whether v lies within `slack` pixels of a border at `line`.
+bool NearLine(int v, int line, int slack) { return v >= line - slack && v < line + slack; }
+
+// Black around rectangle r, the picture inside it. Scaling may blend the
+// picture's border with what lies outside the source (GDI+ does so on the
+// right and bottom edges when it enlarges): within `slack` pixels of a border
+// of r any colour is accepted.
+Expectation Letterboxed(FitRect r, std::function<std::optional<uint32_t>(int x, int y)> picture, int slack) {
+  return [=](int x, int y) -> std::optional<uint32_t> {
+    if (NearLine(x, r.x, slack) || NearLine(x, r.x + r.width, slack) || NearLine(y, r.y, slack) ||
+        NearLine(y, r.y + r.height, slack)) {
+      return std::nullopt;
+    }
+    if (x < r.x || x >= r.x + r.width || y < r.y || y >= r.y + r.height) return kBlack;
+    return picture(x, y);
+  };
+}
+
+Expectation Solid(FitRect r, uint32_t colour, int slack) {
+  return Letterboxed(
+      r, [colour](int, int) { return colour; }, slack);
+}
+
+class DecodePhotoTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(Fixture().empty()) << "BRINDORA_PHOTO_FIXTURES is not set";
+    staged_.Fill(kSentinel);
+  }
+  HRESULT Decode(const std::wstring& relative, int fitMode) {
+    staged_.SetFiles({Fixture(relative)});
+    return DecodePhotoFitted(session(), fitMode);
+  }
+  SlideshowSession& session() { return staged_.session; }
+
+  StagedSession staged_;
+};
+
+TEST_F(DecodePhotoTest, LandscapeLetterboxSitsCentredOnBlack) {
+  ASSERT_EQ(Decode(L"decode\\orange_4000x3000.png", 0), S_OK);
+  EXPECT_EQ(session().fitMode, 0);
+  EXPECT_EQ(session().photoOrientation, 0);
+  EXPECT_TRUE(session().photoLandscape);
+  ExpectSurface(staged_.Pixels(), Solid({0, 128, 1024, 768}, kOrange, 0), 0);
+}
+
+TEST_F(DecodePhotoTest, JpegTakesTheSamePath) {
+  ASSERT_EQ(Decode(L"decode\\orange_4000x3000.jpg", 1), S_OK);
+  EXPECT_EQ(session().fitMode, 1);
+  EXPECT_TRUE(session().photoLandscape);
+  ExpectSurface(staged_.Pixels(), Solid({0, 128, 1024, 768}, kOrange, 1), kJpegTolerance);
+}
+
+TEST_F(DecodePhotoTest, QuarterTurnOrientationKeepsThePixelsAndClearsLandscape) {
+  ASSERT_EQ(Decode(L"decode\\orange_4000x3000_o6.tif", 0), S_OK);
+  EXPECT_EQ(session().photoOrientation, 6);
+  EXPECT_FALSE(session().photoLandscape);
+  ExpectSurface(staged_.Pixels(), Solid({0, 128, 1024, 768}, kOrange, 1), 0);
+}
+
+TEST_F(DecodePhotoTest, JpegOrientationIsReadWhereTheDecoderOffersIt) {
+  ASSERT_EQ(Decode(L"decode\\orange_4000x3000_o6.jpg", 0), S_OK);
+  // Wine 8's GDI+ exposes no EXIF properties of a JPEG; Windows does.
+  const int32_t expected = UnderWine() ? 0 : 6;
+  EXPECT_EQ(session().photoOrientation, expected);
+  EXPECT_EQ(session().photoLandscape, expected <= 4);
+}
+
+TEST_F(DecodePhotoTest, PortraitLetterboxShowsTheWholePicture) {
+  ASSERT_EQ(Decode(L"decode\\bands_3000x4000.png", 1), S_OK);
+  EXPECT_FALSE(session().photoLandscape);
+  // Stripes at source rows 500 and 3500 land on surface rows 128 and 896.
+  auto stripes = [](int, int y) -> std::optional<uint32_t> {
+    if (NearLine(y, 128, 1) || NearLine(y, 896, 1)) return std::nullopt;
+    return y < 128 ? kRed : y < 896 ? kGreen : kBlue;
+  };
+  ExpectSurface(staged_.Pixels(), Letterboxed({128, 0, 768, 1024}, stripes, 1), 0);
+}
+
+TEST_F(DecodePhotoTest, SquareCropFillsTheSurfaceWithTheCentre) {
+  ASSERT_EQ(Decode(L"decode\\bands_3000x4000.png", kFitSquareCrop), S_OK);
+  EXPECT_EQ(session().fitMode, kFitSquareCrop);
+  EXPECT_TRUE(session().photoLandscape);
+  ExpectSurface(staged_.Pixels(), Solid({0, 0, 1024, 1024}, kGreen, 0), 0);
+
+  // Source x 500 of a 4001-wide picture: the red columns end right at the
+  // crop and the blue ones begin right after it.
+  staged_.Fill(kSentinel);
+  ASSERT_EQ(Decode(L"decode\\bands_4001x3000.png", kFitSquareCrop), S_OK);
+  ExpectSurface(staged_.Pixels(), Solid({0, 0, 1024, 1024}, kGreen, 0), 0);
+}
+
+TEST_F(DecodePhotoTest, SquareCropIsLandscapeWhateverTheOrientation) {
+  session().photoLandscape = false;
+  ASSERT_EQ(Decode(L"decode\\orange_4000x3000_o6.tif", kFitSquareCrop), S_OK);
+  EXPECT_EQ(session().photoOrientation, 6);
+  EXPECT_TRUE(session().photoLandscape);
+}
+
+TEST_F(DecodePhotoTest, SquareSourceLetterboxFillsTheSurface) {
+  ASSERT_EQ(Decode(L"decode\\orange_1000x1000.png", 3), S_OK);
+  EXPECT_TRUE(session().photoLandscape);
+  ExpectSurface(staged_.Pixels(), Solid({0, 0, 1024, 1024}, kOrange, 1), 0);
+
+  ASSERT_EQ(Decode(L"decode\\orange_1000x1000_o8.tif", 0), S_OK);
+  EXPECT_EQ(session().photoOrientation, 8);
+  EXPECT_FALSE(session().photoLandscape);
+}
+
+TEST_F(DecodePhotoTest, ThinPictureBecomesTwoRows) {
+  ASSERT_EQ(Decode(L"decode\\orange_1030x3.png", 0), S_OK);
+  ExpectSurface(staged_.Pixels(), Solid({0, 511, 1024, 2}, kOrange, 0), 0);
+}
+
+TEST_F(DecodePhotoTest, AFailureKeepsTheSurfaceAndTheFitButClearsTheOrientation) {
+  ASSERT_EQ(Decode(L"decode\\orange_4000x3000_o6.tif", 0), S_OK);
+  const std::vector<uint32_t> before = staged_.Pixels();
+  ASSERT_EQ(Decode(L"bad\\text.jpg", kFitSquareCrop), E_FAIL);
+  EXPECT_EQ(session().photoOrientation, 0);
+  EXPECT_EQ(session().fitMode, 0);
+  EXPECT_FALSE(session().photoLandscape);
+  EXPECT_TRUE(staged_.Pixels() == before);
+}
+
+TEST_F(DecodePhotoTest, BadFilesFailCleanly) {
+  for (const wchar_t* name :
+       {L"bad\\zero.jpg", L"bad\\text.jpg", L"bad\\corrupt.png", L"bad\\missing.jpg", L"nowhere\\missing.png"}) {
+    EXPECT_EQ(Decode(name, 0), E_FAIL) << testing::PrintToString(std::wstring(name));
+  }
+}
+
+TEST_F(DecodePhotoTest, TruncatedJpegNeverCrashes) {
+  // GDI+ may fill a truncated JPEG's missing rows and accept it, as Windows
+  // does; either way the call returns and the surface stays usable.
+  const HRESULT hr = Decode(L"bad\\truncated.jpg", 0);
+  EXPECT_TRUE(hr == S_OK || hr == E_FAIL) << std::hex << hr;
+  EXPECT_EQ(Decode(L"decode\\orange_1000x1000.png", 0), S_OK);
+}
+
+TEST_F(DecodePhotoTest, AFileThatCannotBeOpenedFails) {
+  // Running as root makes file modes meaningless; an exclusive open denies
+  // reading just the same.
+  const std::wstring path = Fixture(L"decode\\orange_1000x1000.png");
+  HANDLE locked = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+  const HRESULT hr = Decode(L"decode\\orange_1000x1000.png", 0);
+  CloseHandle(locked);
+  EXPECT_EQ(hr, E_FAIL);
+}
+
+TEST_F(DecodePhotoTest, AnOversizedPictureFailsWithoutTakingTheProcessDown) {
+  // 20000 x 20000 decodes to about 1.6 GB: more than a 32-bit process has.
+  const HRESULT hr = Decode(L"bad\\huge_20000x20000.png", 0);
+  if (sizeof(void*) == 4) {
+    EXPECT_EQ(hr, E_FAIL);
+  } else {
+    EXPECT_TRUE(hr == S_OK || hr == E_FAIL) << std::hex << hr;
+  }
+  EXPECT_EQ(Decode(L"decode\\orange_1000x1000.png", 0), S_OK);
+}
+
+TEST_F(DecodePhotoTest, AwkwardButValidPathsDecode) {
+  EXPECT_EQ(Decode(L"odd\\\u0444\u043e\u0442\u043e \u00e9t\u00e9 \u5199\u771f.png", 0), S_OK);
+
+  WIN32_FIND_DATAW item;
+  HANDLE find = FindFirstFileW(Fixture(L"odd\\long\\*.png").c_str(), &item);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  FindClose(find);
+  const std::wstring longPath = Fixture(L"odd\\long\\") + item.cFileName;
+  ASSERT_EQ(longPath.size(), 259u);
+  staged_.SetFiles({longPath});
+  EXPECT_EQ(DecodePhotoFitted(session(), 0), S_OK);
+}
+
+TEST_F(DecodePhotoTest, AnIndexOutsideTheListTouchesNothing) {
+  staged_.SetFiles({Fixture(L"decode\\orange_1000x1000.png")});
+  session().photoIndex = 1;
+  session().photoOrientation = 7;
+  EXPECT_EQ(DecodePhotoFitted(session(), 0), E_INVALIDARG);
+  EXPECT_EQ(session().photoOrientation, 7);
+}
+
+TEST_F(DecodePhotoTest, TheRandomFitDrawsEveryCommonMode) {
+  staged_.SetFiles({Fixture(L"decode\\orange_1030x3.png")});
+  std::set<int> seen;
+  for (int i = 0; i < 30; ++i) {
+    ASSERT_EQ(DecodePhoto(session()), S_OK);
+    ASSERT_GE(session().fitMode, 0);
+    ASSERT_LE(session().fitMode, 3);
+    seen.insert(session().fitMode);
+  }
+  // Each of 0, 1, 2 has a one-in-three chance per draw (all three appear in 30
+  // draws but for odds of 1 in 60000); 3 is one in 32768.
+  for (int mode : {0, 1, 2}) EXPECT_TRUE(seen.count(mode)) << mode;
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+#!/usr/bin/env python3
+"""Builds the images and folder trees the photo tests read, under the folder
+given as the only argument. Test-only pictures are made here rather than kept
+in the repository. Runs natively, before the Wine tests; a second run with
+this same script is a no-op."""
+
+import hashlib
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import zlib
+
+OUT = os.path.abspath(sys.argv[1])
+STAMP = os.path.join(OUT, ".stamp")
+ME = hashlib.sha256(open(__file__, "rb").read()).hexdigest()
+
+# Colours the pixel tests look for.
+ORANGE = "rgb(200,100,50)"
+RED, GREEN, BLUE = "rgb(255,0,0)", "rgb(0,255,0)", "rgb(0,0,255)"
+
+
+def magick(*args):
+    subprocess.run(["convert", *args], check=True)
+
+
+def path(*parts):
+    p = os.path.join(OUT, *parts)
+    os.makedirs(os.path.dirname(p), exist_ok=True)
+    return p
+
+
+def touch(*parts, data=b"x"):
+    with open(path(*parts), "wb") as f:
+        f.write(data)
+
+
+def bands(size, colours, lengths, vertical, out):
+    """Stripes of the given lengths across the picture, first to last."""
+    w, h = size
+    args = []
+    for colour, n in zip(colours, lengths):
+        args += ["-size", f"{w}x{n}" if vertical else f"{n}x{h}", f"xc:{colour}"]
+    magick(*args, "-append" if vertical else "+append", "+repage", out)
+
+
+def huge_png(out, side):
+    """An RGB PNG of side x side black pixels, written without holding it in memory."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+    row = b"\0" * (1 + 3 * side)
+    z = zlib.compressobj(9)
+    parts = [z.compress(row) for _ in range(side)]
+    parts.append(z.flush())
+    with open(out, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n")
+        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 8, 2, 0, 0, 0)))
+        f.write(chunk(b"IDAT", b"".join(parts)))
+        f.write(chunk(b"IEND", b""))
+
+
+def windows_length(p):
+    # The tests see this tree through Wine's Z: drive.
+    return len("Z:" + p)
+
+
+def main():
+    if os.path.exists(STAMP) and open(STAMP).read() == ME:
+        return
+    shutil.rmtree(OUT, ignore_errors=True)
+    os.makedirs(OUT)
+
+    # --- decoding: exact sizes, solid colours and stripes ---
+    magick("-size", "4000x3000", f"xc:{ORANGE}", path("decode", "orange_4000x3000.png"))
+    magick("-size", "4000x3000", f"xc:{ORANGE}", "-quality", "95", path("decode", "orange_4000x3000.jpg"))
+    # The same JPEG claiming orientation 6 (Windows reads it; Wine 8 does not).
+    shutil.copy(path("decode", "orange_4000x3000.jpg"), path("decode", "orange_4000x3000_o6.jpg"))
+    subprocess.run(["exiftool", "-q", "-overwrite_original", "-n", "-Orientation=6",
+                    path("decode", "orange_4000x3000_o6.jpg")], check=True)
+    magick("-size", "4000x3000", f"xc:{ORANGE}", "-compress", "zip", "-orient", "RightTop",
+           path("decode", "orange_4000x3000_o6.tif"))
+    magick("-size", "1000x1000", f"xc:{ORANGE}", "-compress", "zip", "-orient", "LeftBottom",
+           path("decode", "orange_1000x1000_o8.tif"))
+    magick("-size", "1000x1000", f"xc:{ORANGE}", path("decode", "orange_1000x1000.png"))
+    magick("-size", "1030x3", f"xc:{ORANGE}", path("decode", "orange_1030x3.png"))
+    # 3000 x 4000: 500 red rows, 3000 green, 500 blue. The square crop shows
+    # only green; the letterbox shows all three.
+    bands((3000, 4000), [RED, GREEN, BLUE], [500, 3000, 500], True, path("decode", "bands_3000x4000.png"))
+    # 4001 x 3000: 500 red columns, 3000 green, 501 blue.
+    bands((4001, 3000), [RED, GREEN, BLUE], [500, 3000, 501], False, path("decode", "bands_4001x3000.png"))
+
+    # --- bad input ---
+    touch("bad", "zero.jpg", data=b"")
+    touch("bad", "text.jpg", data=b"This is a text file, not a photo.\r\n")
+    jpeg = open(path("decode", "orange_4000x3000.jpg"), "rb").read()
+    touch("bad", "truncated.jpg", data=jpeg[: len(jpeg) // 3])
+    png = open(path("decode", "orange_1000x1000.png"), "rb").read()
+    touch("bad", "corrupt.png", data=png[:33] + bytes((b * 7 + 13) & 0xFF for b in png[33:]))
+    huge_png(path("bad", "huge_20000x20000.png"), 20000)
+    # Good files whose paths are awkward: non-ASCII, and exactly 259 characters.
+    shutil.copy(path("decode", "orange_1000x1000.png"), path("odd", "фото été 写真.png"))
+    folder = path("odd", "long", "x")[:-2]
+    name_len = 259 - windows_length(folder + os.sep)
+    shutil.copy(path("decode", "orange_1000x1000.png"), os.path.join(folder, "p" * (name_len - 4) + ".png"))
+
+    # --- expansion trees ---
+    # tree: two files and an extension-less one at the top, nested folders,
+    # names that only begin with dots, and a folder with only folders inside.
+    for name in ["a.jpg", "notes.txt", "noext"]:
+        touch("tree", name)
+    touch("tree", "x", "c.png")
+    touch("tree", "x", "deeper", "d.jpg")
+    touch("tree", "..x", "e.jpg")
+    touch("tree", ".hidden", "f.jpg")
+    touch("tree", "onlydirs", "sub", "g.jpg")
+    os.makedirs(path("tree", "empty", ".keep")[:-6], exist_ok=True)
+    # loop: a link inside that leads back to the top.
+    touch("loop", "p.jpg")
+    touch("loop", "inner", "q.jpg")
+    os.symlink("..", path("loop", "inner", "back"))
+    os.symlink(".", path("loop", "self"))
+    # links: a second name for a sibling folder.
+    touch("links", "real", "r.jpg")
+    os.symlink("real", path("links", "alias"))
+
+    open(STAMP, "w").write(ME)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,124 @@
+#pragma once
+// What the photo tests share: the generated fixture tree seen from Wine, a
+// session with a real staging surface, and reading its pixels back.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "media/photo_fit.h"
+#include "session/slideshow_session.h"
+#include "session/staging_surface.h"
+
+namespace phototest {
+
+// The fixture folder (made by make_photo_fixtures.py), as a Windows path
+// through Wine's Z: drive, followed by `relative`.
+inline std::wstring Fixture(const std::wstring& relative = L"") {
+  wchar_t unixPath[1024] = {};
+  const DWORD n = GetEnvironmentVariableW(L"BRINDORA_PHOTO_FIXTURES", unixPath, 1024);
+  if (n == 0 || n >= 1024) return L"";
+  std::wstring path = L"Z:";
+  for (const wchar_t* c = unixPath; *c; ++c) path += *c == L'/' ? L'\\' : *c;
+  if (!relative.empty()) path += L"\\" + relative;
+  return path;
+}
+
+// 0x00RRGGBB
+inline uint32_t Rgb(uint8_t r, uint8_t g, uint8_t b) { return (uint32_t{r} << 16) | (uint32_t{g} << 8) | b; }
+constexpr uint32_t kBlack = 0;
+constexpr uint32_t kSentinel = 0x00FF00FF;  // magenta: nothing in the fixtures is
+inline const uint32_t kOrange = Rgb(200, 100, 50);
+inline const uint32_t kRed = Rgb(255, 0, 0);
+inline const uint32_t kGreen = Rgb(0, 255, 0);
+inline const uint32_t kBlue = Rgb(0, 0, 255);
+
+inline int Channel(uint32_t c, int shift) { return static_cast<int>((c >> shift) & 0xFF); }
+inline bool Near(uint32_t a, uint32_t b, int tolerance) {
+  for (int shift : {0, 8, 16}) {
+    if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance) return false;
+  }
+  return true;
+}
+
+// A hidden top-level window: the staging surface is made compatible with it.
+class TestWindow {
+ public:
+  TestWindow()
+      : window_(CreateWindowExW(0, L"STATIC", L"photo test", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr)) {}
+  TestWindow(const TestWindow&) = delete;
+  TestWindow& operator=(const TestWindow&) = delete;
+  ~TestWindow() {
+    if (window_) DestroyWindow(window_);
+  }
+  HWND get() const { return window_; }
+
+ private:
+  HWND window_;
+};
+
+// A session record with its staging surface and GDI+ started, as the running
+// saver has them.
+class StagedSession {
+ public:
+  StagedSession() {
+    EXPECT_NE(window_.get(), nullptr);
+    EXPECT_EQ(CreateStagingSurface(session, window_.get()), S_OK);
+    EXPECT_EQ(StartStagingGraphics(session), S_OK);
+  }
+  StagedSession(const StagedSession&) = delete;
+  StagedSession& operator=(const StagedSession&) = delete;
+  ~StagedSession() { StopStagingGraphics(session); }
+
+  void Fill(uint32_t rgb) {
+    HBRUSH brush = CreateSolidBrush(RGB(Channel(rgb, 16), Channel(rgb, 8), Channel(rgb, 0)));
+    RECT all{0, 0, kStagingEdge, kStagingEdge};
+    FillRect(session.stagingDC, &all, brush);
+    DeleteObject(brush);
+  }
+
+  void SetFiles(const std::vector<std::wstring>& paths) {
+    session.photoFiles.Clear();
+    for (const auto& p : paths) session.photoFiles.Append(p);
+    session.photoIndex = 0;
+  }
+
+  // The whole surface, row by row from the top, 0x00RRGGBB.
+  std::vector<uint32_t> Pixels() const {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = kStagingEdge;
+    info.bmiHeader.biHeight = -kStagingEdge;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC copyDC = CreateCompatibleDC(session.stagingDC);
+    std::vector<uint32_t> pixels;
+    if (dib && copyDC) {
+      HGDIOBJ old = SelectObject(copyDC, dib);
+      BitBlt(copyDC, 0, 0, kStagingEdge, kStagingEdge, session.stagingDC, 0, 0, SRCCOPY);
+      GdiFlush();
+      const auto* p = static_cast<const uint32_t*>(bits);
+      pixels.assign(p, p + kStagingEdge * kStagingEdge);
+      for (auto& px : pixels) px &= 0x00FFFFFF;
+      SelectObject(copyDC, old);
+    }
+    if (copyDC) DeleteDC(copyDC);
+    if (dib) DeleteObject(dib);
+    return pixels;
+  }
+
+  SlideshowSession session;
+
+ private:
+  TestWindow window_;
+};
+
+}  // namespace phototest
