@@ -85,6 +85,10 @@ def main():
            path("decode", "orange_1000x1000_o8.tif"))
     magick("-size", "1000x1000", f"xc:{ORANGE}", path("decode", "orange_1000x1000.png"))
     magick("-size", "1030x3", f"xc:{ORANGE}", path("decode", "orange_1030x3.png"))
+    # Small photos told apart by their orientation tag, for the loader tests.
+    names = ["TopLeft", "TopRight", "BottomRight", "BottomLeft", "LeftTop", "RightTop", "RightBottom", "LeftBottom"]
+    for tag, name in enumerate(names, start=1):
+        magick("-size", "64x48", f"xc:{ORANGE}", "-orient", name, path("small", f"o{tag}.tif"))
     # 3000 x 4000: 500 red rows, 3000 green, 500 blue. The square crop shows
     # only green; the letterbox shows all three.
     bands((3000, 4000), [RED, GREEN, BLUE], [500, 3000, 500], True, path("decode", "bands_3000x4000.png"))
