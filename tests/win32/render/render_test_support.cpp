@@ -1,0 +1,202 @@
+#include "tests/win32/render/render_test_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const wchar_t kClass[] = L"BrindoraRenderTest";
+
+// Like the saver window: the background is never erased, so nothing paints
+// over a presented frame.
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ERASEBKGND) return 1;
+  if (message == WM_PAINT) {
+    ValidateRect(window, nullptr);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterTestClass() {
+  static bool registered = false;
+  if (registered) return;
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = TestWindowProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = kClass;
+  RegisterClassW(&wc);
+  registered = true;
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+}  // namespace
+
+void SettleWindows() {
+  // A frame presented before the X window is mapped is lost: let it map first.
+  for (int i = 0; i < 6; ++i) {
+    Pump();
+    Sleep(50);
+  }
+}
+
+TestWindow TestWindow::FullScreen() {
+  RegisterTestClass();
+  TestWindow w;
+  w.window_ = CreateWindowExW(WS_EX_TOPMOST, kClass, L"Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0,
+                              GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  Pump();
+  return w;
+}
+
+TestWindow TestWindow::Child(int width, int height) {
+  RegisterTestClass();
+  TestWindow w;
+  w.parent_ = CreateWindowExW(0, kClass, L"Display Properties", WS_POPUP | WS_VISIBLE, 0, 0, width + 40, height + 40,
+                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  w.window_ = CreateWindowExW(0, kClass, L"Preview", WS_CHILD | WS_VISIBLE, 20, 20, width, height, w.parent_, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  Pump();
+  return w;
+}
+
+TestWindow::TestWindow(TestWindow&& other) noexcept
+    : parent_(std::exchange(other.parent_, nullptr)), window_(std::exchange(other.window_, nullptr)) {}
+
+TestWindow::~TestWindow() {
+  if (window_) DestroyWindow(window_);
+  if (parent_) DestroyWindow(parent_);
+  Pump();
+}
+
+TestStaging::TestStaging() {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = 1024;
+  info.bmiHeader.biHeight = -1024;  // top-down: row 0 first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  dc_ = CreateCompatibleDC(nullptr);
+  void* bits = nullptr;
+  bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bits_ = static_cast<uint32_t*>(bits);
+  previous_ = SelectObject(dc_, bitmap_);
+}
+
+TestStaging::~TestStaging() {
+  if (previous_) SelectObject(dc_, previous_);
+  if (bitmap_) DeleteObject(bitmap_);
+  if (dc_) DeleteDC(dc_);
+}
+
+void TestStaging::Fill(uint32_t rgb) { FillRect(0, 0, 1024, 1024, rgb); }
+
+void TestStaging::FillRect(int x0, int y0, int x1, int y1, uint32_t rgb) {
+  GdiFlush();
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) at(x, y) = rgb;
+  }
+}
+
+namespace {
+
+Pixels ReadSurface(IDirect3DSurface9* surface) {
+  Pixels pixels;
+  D3DSURFACE_DESC desc;
+  if (FAILED(surface->GetDesc(&desc))) return pixels;
+  D3DLOCKED_RECT locked;
+  if (FAILED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) return pixels;
+  pixels.width = static_cast<int>(desc.Width);
+  pixels.height = static_cast<int>(desc.Height);
+  pixels.data.resize(static_cast<size_t>(desc.Width) * desc.Height);
+  for (UINT y = 0; y < desc.Height; ++y) {
+    auto row = reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
+    std::copy(row, row + desc.Width, pixels.data.begin() + static_cast<std::ptrdiff_t>(y * desc.Width));
+  }
+  surface->UnlockRect();
+  return pixels;
+}
+
+}  // namespace
+
+namespace {
+
+Pixels CaptureScreen() {
+  Pixels pixels;
+  pixels.width = GetSystemMetrics(SM_CXSCREEN);
+  pixels.height = GetSystemMetrics(SM_CYSCREEN);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = pixels.width;
+  info.bmiHeader.biHeight = -pixels.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  if (BitBlt(memory, 0, 0, pixels.width, pixels.height, screen, 0, 0, SRCCOPY)) {
+    GdiFlush();
+    auto first = static_cast<const uint32_t*>(bits);
+    pixels.data.assign(first, first + static_cast<size_t>(pixels.width) * static_cast<size_t>(pixels.height));
+  } else {
+    pixels.width = pixels.height = 0;
+  }
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+}  // namespace
+
+Pixels ReadScreen() {
+  // Wine's GetFrontBufferData reads black here; the X screen has what was
+  // presented, once the X server has caught up: wait for two equal captures.
+  Pixels last;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    Pump();
+    Sleep(50);
+    Pixels now = CaptureScreen();
+    if (attempt > 0 && now.data == last.data) return now;
+    last = std::move(now);
+  }
+  return last;
+}
+
+Pixels ReadRenderTarget(Renderer& renderer, IDirect3DSurface9* surface) {
+  D3DSURFACE_DESC desc;
+  surface->GetDesc(&desc);
+  ComRef<IDirect3DSurface9> copy;
+  if (FAILED(renderer.device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM,
+                                                          copy.put(), nullptr)) ||
+      FAILED(renderer.device->GetRenderTargetData(surface, copy.get()))) {
+    return {};
+  }
+  return ReadSurface(copy.get());
+}
+
+int Red(uint32_t rgb) { return static_cast<int>((rgb >> 16) & 0xFF); }
+int Green(uint32_t rgb) { return static_cast<int>((rgb >> 8) & 0xFF); }
+int Blue(uint32_t rgb) { return static_cast<int>(rgb & 0xFF); }
+
+bool Near(uint32_t actual, Rgb expected, int tolerance) {
+  return std::abs(Red(actual) - expected.r) <= tolerance && std::abs(Green(actual) - expected.g) <= tolerance &&
+         std::abs(Blue(actual) - expected.b) <= tolerance;
+}
+
+std::string Describe(uint32_t rgb) {
+  char text[32];
+  std::snprintf(text, sizeof text, "(%d, %d, %d)", Red(rgb), Green(rgb), Blue(rgb));
+  return text;
+}

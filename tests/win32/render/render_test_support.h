@@ -1,0 +1,74 @@
+#pragma once
+// Windows, staging surfaces and pixel read-back for the renderer's tests.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "render/renderer.h"
+
+// A top-level window covering the screen (full-screen devices), or a preview-like
+// child of a given client size inside a parent of this process.
+class TestWindow {
+ public:
+  static TestWindow FullScreen();
+  static TestWindow Child(int width, int height);
+  TestWindow(TestWindow&& other) noexcept;
+  TestWindow& operator=(TestWindow&&) = delete;
+  ~TestWindow();
+  HWND get() const { return window_; }
+
+ private:
+  TestWindow() = default;
+  HWND parent_ = nullptr;
+  HWND window_ = nullptr;
+};
+
+// Call after creating a device, before the first frame whose pixels are read.
+void SettleWindows();
+
+// A 1024 x 1024 32-bit staging surface whose pixels the test writes directly.
+class TestStaging {
+ public:
+  TestStaging();
+  TestStaging(const TestStaging&) = delete;
+  TestStaging& operator=(const TestStaging&) = delete;
+  ~TestStaging();
+  HDC dc() const { return dc_; }
+  // 0x00RRGGBB at column x, row y (row 0 at the top).
+  uint32_t& at(int x, int y) { return bits_[static_cast<size_t>(y) * 1024 + static_cast<size_t>(x)]; }
+  void Fill(uint32_t rgb);
+  void FillRect(int x0, int y0, int x1, int y1, uint32_t rgb);
+
+ private:
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ previous_ = nullptr;
+  uint32_t* bits_ = nullptr;
+};
+
+// Pixels read back as 0x00RRGGBB.
+struct Pixels {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> data;
+  uint32_t at(int x, int y) const { return data[static_cast<size_t>(y) * static_cast<size_t>(width) + x] & 0xFFFFFF; }
+};
+
+// The whole X screen, as the last Present left it.
+Pixels ReadScreen();
+// A render-target surface's pixels (the effect image).
+Pixels ReadRenderTarget(Renderer& renderer, IDirect3DSurface9* surface);
+
+int Red(uint32_t rgb);
+int Green(uint32_t rgb);
+int Blue(uint32_t rgb);
+
+// gtest predicate: every channel within `tolerance` levels of 0..255.
+struct Rgb {
+  int r, g, b;
+};
+bool Near(uint32_t actual, Rgb expected, int tolerance);
+std::string Describe(uint32_t rgb);
