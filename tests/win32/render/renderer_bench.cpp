@@ -1,0 +1,122 @@
+// Renderer speed on this display: presented frames per second with the render
+// thread's pacing, our own per-frame CPU cost, and the per-slide upload and
+// effect pass. Prints figures; asserts nothing. Run it under Wine on a display
+// of the size to measure (1920 x 1080 for the reference figures).
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "render/render_frame.h"
+#include "render/slide_motion.h"
+#include "session/slideshow_session.h"
+#include "tests/win32/render/render_test_support.h"
+
+namespace {
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+}  // namespace
+
+int main() {
+  TestWindow window = TestWindow::FullScreen();
+  auto session = std::make_unique<SlideshowSession>();
+  Renderer& renderer = session->renderer;
+  if (FAILED(renderer.Init(window.get()))) {
+    std::printf("no Direct3D 9 device\n");
+    return 1;
+  }
+  SettleWindows();
+  TestStaging staging;
+  for (int y = 0; y < 1024; ++y) {
+    for (int x = 0; x < 1024; ++x)
+      staging.at(x, y) = static_cast<uint32_t>((x * 255 / 1023) << 16 | (y * 255 / 1023) << 8 | 0x40);
+  }
+  std::printf("screen %d x %d, view %.0f x %.0f units, frame interval %u ms\n", GetSystemMetrics(SM_CXSCREEN),
+              GetSystemMetrics(SM_CYSCREEN), renderer.viewWidth, renderer.viewHeight, renderer.frameInterval);
+
+  // Per slide: the GDI upload and the effect pass (Sepia through shader 148).
+  constexpr int kSlides = 20;
+  double upload = 0, effect = 0;
+  for (int i = 0; i < kSlides; ++i) {
+    double t = Now();
+    renderer.UploadStaging(staging.dc());
+    upload += Now() - t;
+    t = Now();
+    renderer.SetWorld(1, 1, 0, 0, 0);
+    renderer.RenderEffect(2);
+    Pixels done = ReadRenderTarget(renderer, renderer.effectSurface.get());  // waits for the pass
+    effect += Now() - t;
+  }
+  std::printf("UploadStaging: %.2f ms, RenderEffect (with one read-back): %.2f ms per slide\n",
+              upload * 1000.0 / kSlides, effect * 1000.0 / kSlides);
+
+  // Our own per-frame work: the eased transform, fade, blend and mode maths.
+  constexpr int kMaths = 1000000;
+  volatile float sink = 0;
+  double start = Now();
+  for (int i = 0; i < kMaths; ++i) {
+    float p = static_cast<float>(i % 1000) / 1000.0f;
+    float e = EaseMotion(i % 7, p);
+    float g = FadeFactor(1, p);
+    float l = BlendFactor(2, p);
+    float m[16];
+    WorldMatrix(1.0f + 0.2f * e, 1.0f + 0.2f * e, 80 * e, 80 * e, 0.0f, m);
+    sink = sink + m[12] + static_cast<float>(CompositionModeFor(g, l)) + static_cast<float>(FadeLevelFactor(g));
+  }
+  std::printf("frame maths: %.5f ms per frame\n", (Now() - start) * 1000.0 / kMaths);
+
+  // The state calls of a frame where everything changes (the worst case).
+  constexpr int kStates = 20000;
+  start = Now();
+  for (int i = 0; i < kStates; ++i) {
+    float p = static_cast<float>(i % 1000) / 1000.0f;
+    renderer.SetWorld(1.0f + 0.2f * p, 1.0f + 0.2f * p, 80 * p, 80 * p, 0.0f);
+    renderer.SetCompositionMode(i % 2 ? 0 : 1);
+    renderer.SetFadeLevel(p);
+    renderer.SetBlendFactor(p);
+  }
+  std::printf("world transform + state changes: %.5f ms per frame\n", (Now() - start) * 1000.0 / kStates);
+
+  // The show itself: RenderFrame paced like the render thread.
+  session->stagingDC = staging.dc();
+  session->frameInterval = renderer.frameInterval;
+  session->loadPhotoEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  session->loadCompleteEvent.reset(CreateEventW(nullptr, FALSE, TRUE, nullptr));
+  session->stopRenderEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  session->photoFiles.Append(L"bench.jpg");
+  ResetSettings(session->sessionSettings);
+  session->sessionSettings.slideTime = 1000;
+  session->showRunning = true;
+  session->firstFrame = true;
+  int frames = 0, slides = 0;
+  double inFrame = 0;
+  start = Now();
+  while (Now() - start < 5.0) {
+    if (WaitForSingleObject(session->loadPhotoEvent.get(), 0) == WAIT_OBJECT_0) {
+      ++slides;
+      SetEvent(session->loadCompleteEvent.get());  // an instant loader
+    }
+    double t = Now();
+    if (SUCCEEDED(RenderFrame(*session))) ++frames;
+    inFrame += Now() - t;
+    WaitForSingleObject(session->stopRenderEvent.get(), session->frameInterval - 1);
+  }
+  double elapsed = Now() - start;
+  std::printf(
+      "RenderFrame paced by the render thread: %.1f frames per second, %.2f ms per call (driver included), "
+      "%d slide changes\n",
+      frames / elapsed, inFrame * 1000.0 / frames, slides);
+  session->stagingDC = nullptr;
+  renderer.Release();
+  return 0;
+}
