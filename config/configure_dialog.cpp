@@ -1,4 +1,229 @@
-#include "host/exports.h"
+#include "config/configure_dialog.h"
 
-// Placeholder until the configuration dialog exists: no message is handled.
-BOOL WINAPI ScreenSaverConfigureDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <iterator>
+
+#include "config/dialog_rules.h"
+#include "config/hyperlink.h"
+#include "config/link_targets.h"
+#include "config/list_editing.h"
+#include "config/pickers.h"
+#include "host/exports.h"
+#include "resources/resource_ids.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+constexpr COLORREF kLinkColour = RGB(0, 0, 255);
+constexpr int kEffectBoxes[kMaxColorEffects] = {IDC_EFFECT_ORIGINAL, IDC_EFFECT_BLACK_WHITE, IDC_EFFECT_SEPIA,
+                                                IDC_EFFECT_BLUE};
+
+struct DialogControls {
+  HWND photoList;
+  HWND musicList;
+  HWND websiteLink;
+  HWND feedbackLink;
+  HWND upDown;  // has no id of its own; the dialog keeps it in DWLP_USER
+};
+
+DialogControls ControlsOf(HWND dialog) {
+  return {GetDlgItem(dialog, IDC_PHOTO_LIST), GetDlgItem(dialog, IDC_MUSIC_LIST), GetDlgItem(dialog, IDC_WEBSITE_LINK),
+          GetDlgItem(dialog, IDC_FEEDBACK_LINK), reinterpret_cast<HWND>(GetWindowLongPtrW(dialog, DWLP_USER))};
+}
+
+void SetCheck(HWND dialog, int id, bool checked) { CheckDlgButton(dialog, id, checked ? BST_CHECKED : BST_UNCHECKED); }
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+void ShowEntries(HWND list, const MediaList& entries) {
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  FitListExtent(list);
+  for (const auto& path : entries) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  FitListExtent(list);
+}
+
+void TakeEntries(HWND list, MediaList& entries) {
+  entries.Clear();
+  for (int i = 0; auto text = ListItemText(list, i); ++i) entries.Append(std::move(*text));
+}
+
+HWND CreateSecondsUpDown(HWND dialog) {
+  HWND edit = GetDlgItem(dialog, IDC_SECONDS);
+  RECT rect = {};
+  GetClientRect(edit, &rect);
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
+  return CreateUpDownControl(WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, rect.left,
+                             rect.top, rect.right - rect.left, rect.bottom - rect.top, dialog, 0, instance, edit,
+                             kMaxSeconds, kMinSeconds, kInitialSeconds);
+}
+
+INT_PTR OnInitDialog(HWND dialog) {
+  INITCOMMONCONTROLSEX classes = {sizeof(classes), 0xFF};
+  InitCommonControlsEx(&classes);
+  DragAcceptFiles(dialog, TRUE);
+  const DialogControls controls = ControlsOf(dialog);
+  MakeHyperlink(controls.websiteLink, kWebsiteUrl);
+  MakeHyperlink(controls.feedbackLink, kFeedbackUrl);
+  SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(CreateSecondsUpDown(dialog)));
+  AddDropTip(controls.photoList);
+  AddDropTip(controls.musicList);
+  LoadSettings();
+  LimitEffectsToShaderLevel();
+  ShowSettingsInDialog(dialog);
+  return TRUE;
+}
+
+INT_PTR OnStaticColour(HWND dialog, HDC dc, HWND control) {
+  // The default answer sets the ordinary text colour, so the links' blue
+  // goes on after it.
+  const LRESULT brush =
+      DefWindowProcW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+  const DialogControls controls = ControlsOf(dialog);
+  if (control == controls.websiteLink || control == controls.feedbackLink) SetTextColor(dc, kLinkColour);
+  return brush;
+}
+
+void OnDropFiles(HWND dialog, HDROP drop) {
+  const DialogControls controls = ControlsOf(dialog);
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  for (HWND list : {controls.photoList, controls.musicList}) {
+    RECT rect = {};
+    if (GetWindowRect(list, &rect) && PtInRect(&rect, cursor)) {
+      AddDroppedItems(drop, list);
+      FitListExtent(list);
+      return;
+    }
+  }
+  DragFinish(drop);
+}
+
+void OnListButton(HWND dialog, int id) {
+  const DialogControls controls = ControlsOf(dialog);
+  switch (id) {
+    case IDC_PHOTO_ADD_FOLDER:
+      AddPickedFolder(controls.photoList);
+      break;
+    case IDC_PHOTO_ADD_FILE:
+      AddPickedFiles(controls.photoList, kImageFilter);
+      break;
+    case IDC_PHOTO_UP:
+      MoveListSelection(MoveDirection::kUp, controls.photoList);
+      break;
+    case IDC_PHOTO_DOWN:
+      MoveListSelection(MoveDirection::kDown, controls.photoList);
+      break;
+    case IDC_PHOTO_DELETE:
+      DeleteListSelection(controls.photoList);
+      break;
+    case IDC_PHOTO_DELETE_ALL:
+      ClearListBox(controls.photoList);
+      break;
+    case IDC_MUSIC_ADD_FOLDER:
+      AddPickedFolder(controls.musicList);
+      break;
+    case IDC_MUSIC_ADD_FILE:
+      AddPickedFiles(controls.musicList, kAllFilesFilter);
+      break;
+    case IDC_MUSIC_UP:
+      MoveListSelection(MoveDirection::kUp, controls.musicList);
+      break;
+    case IDC_MUSIC_DOWN:
+      MoveListSelection(MoveDirection::kDown, controls.musicList);
+      break;
+    case IDC_MUSIC_DELETE:
+      DeleteListSelection(controls.musicList);
+      break;
+    case IDC_MUSIC_DELETE_ALL:
+      ClearListBox(controls.musicList);
+      break;
+  }
+}
+
+INT_PTR OnCommand(HWND dialog, int id, int code) {
+  switch (id) {
+    case IDOK:
+      TakeSettingsFromDialog(dialog);
+      SaveSettingsFile();
+      EndDialog(dialog, IDOK);
+      return TRUE;
+    case IDCANCEL:
+      EndDialog(dialog, IDCANCEL);
+      return TRUE;
+  }
+  if (code == BN_CLICKED) OnListButton(dialog, id);
+  return FALSE;
+}
+
+}  // namespace
+
+void ShowSettingsInDialog(HWND dialog) {
+  const DialogControls controls = ControlsOf(dialog);
+  const SaverSettings& s = saverSettings;
+  ShowEntries(controls.photoList, photoEntries);
+  ShowEntries(controls.musicList, musicEntries);
+  SetCheck(dialog, IDC_PHOTO_SUBFOLDERS, s.photoIncludeSubDir);
+  SetCheck(dialog, IDC_PHOTO_RANDOM, s.photoRandom);
+  SetCheck(dialog, IDC_MUSIC_SUBFOLDERS, s.musicIncludeSubDir);
+  SetCheck(dialog, IDC_MUSIC_RANDOM, s.musicRandom);
+
+  // Without pixel shaders no effect can be drawn: the boxes show the limited
+  // settings and cannot be changed.
+  const EffectChoices choices = ChoicesFromSettings(s);
+  const bool effectsPossible = pixelShaderLevel != 0;
+  for (int code = 0; code < kMaxColorEffects; ++code) {
+    SetCheck(dialog, kEffectBoxes[code], choices.effects[code]);
+    EnableWindow(GetDlgItem(dialog, kEffectBoxes[code]), effectsPossible);
+  }
+  SetCheck(dialog, IDC_LESS_EFFECT, choices.lessColorEffect);
+  EnableWindow(GetDlgItem(dialog, IDC_LESS_EFFECT), effectsPossible);
+  SetCheck(dialog, IDC_EFFECT_TRANSITION, choices.effectTransition);
+  EnableWindow(GetDlgItem(dialog, IDC_EFFECT_TRANSITION), effectsPossible);
+  SetCheck(dialog, IDC_FADE, choices.fadeInOut);
+
+  const int seconds = SecondsFromSlideTime(s.slideTime);
+  SendMessageW(controls.upDown, UDM_SETPOS, 0, MAKELPARAM(static_cast<WORD>(seconds), 0));
+  SetCheck(dialog, IDC_EXIT_BY_ESC_ONLY, s.exitByEscOnly);
+}
+
+void TakeSettingsFromDialog(HWND dialog) {
+  const DialogControls controls = ControlsOf(dialog);
+  TakeEntries(controls.photoList, photoEntries);
+  TakeEntries(controls.musicList, musicEntries);
+
+  SaverSettings s = {};
+  s.photoIncludeSubDir = Checked(dialog, IDC_PHOTO_SUBFOLDERS);
+  s.photoRandom = Checked(dialog, IDC_PHOTO_RANDOM);
+  s.musicIncludeSubDir = Checked(dialog, IDC_MUSIC_SUBFOLDERS);
+  s.musicRandom = Checked(dialog, IDC_MUSIC_RANDOM);
+
+  EffectChoices choices;
+  for (int code = 0; code < kMaxColorEffects; ++code) choices.effects[code] = Checked(dialog, kEffectBoxes[code]);
+  choices.lessColorEffect = Checked(dialog, IDC_LESS_EFFECT);
+  choices.effectTransition = Checked(dialog, IDC_EFFECT_TRANSITION);
+  choices.fadeInOut = Checked(dialog, IDC_FADE);
+  ApplyChoices(choices, s);
+
+  wchar_t seconds[16] = {};
+  GetDlgItemTextW(dialog, IDC_SECONDS, seconds, static_cast<int>(std::size(seconds)));
+  s.slideTime =
+      SlideTimeFromSecondsField(seconds, static_cast<uint32_t>(SendMessageW(controls.upDown, UDM_GETPOS, 0, 0)));
+  s.exitByEscOnly = Checked(dialog, IDC_EXIT_BY_ESC_ONLY);
+  saverSettings = s;
+}
+
+INT_PTR WINAPI ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInitDialog(dialog);
+    case WM_CTLCOLORSTATIC:
+      return OnStaticColour(dialog, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_COMMAND:
+      return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_DROPFILES:
+      OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
+      return FALSE;
+  }
+  return FALSE;
+}

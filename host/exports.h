@@ -5,6 +5,7 @@
 
 extern "C" {
 __declspec(dllexport) LRESULT WINAPI ScreenSaverProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-__declspec(dllexport) BOOL WINAPI ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam,
-                                                             LPARAM lParam);
+// A dialog procedure answers pointer-sized results (brushes for colour requests).
+__declspec(dllexport) INT_PTR WINAPI ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam,
+                                                                LPARAM lParam);
 }

@@ -1,8 +1,10 @@
 // Process entry. Placeholder host until the saver host is built: "/s" shows a
-// black full-screen saver window that any key or click closes; every other
-// command line exits with -1.
+// black full-screen saver window that any key or click closes; "/c" and an
+// empty command line show the configuration dialog; every other command line
+// exits with -1.
 #include <windows.h>
 
+#include "host/configure_mode.h"
 #include "host/exports.h"
 #include "resources/resource_ids.h"
 
@@ -53,6 +55,8 @@ int RunPlaceholderSaver(HINSTANCE instance) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandTail, int) {
   const wchar_t* option = commandTail;
   while (*option == L'/' || *option == L'-' || *option == L' ') ++option;
+  if (*option == L'\0') return static_cast<int>(ShowConfigureDialog(nullptr));
   if (*option == L's' || *option == L'S') return RunPlaceholderSaver(instance);
+  if (*option == L'c' || *option == L'C') return static_cast<int>(ShowConfigureDialog(ConfigureParent(option + 1)));
   return -1;
 }
