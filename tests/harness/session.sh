@@ -34,11 +34,19 @@ start() {
   mkdir -p "$dir/pulse" "$dir/xdg"
   chmod 700 "$dir/xdg"
 
+  # Xvfb writes the display number it found free once it is ready. The old
+  # file goes first: the background start truncates it only later.
+  rm -f "$dir/display"
   Xvfb -displayfd 5 -screen 0 1280x720x24 -nolisten tcp -noreset 5>"$dir/display" >"$dir/xvfb.log" 2>&1 &
   echo $! >>"$dir/pids"
-  for _ in $(seq 100); do [[ -s "$dir/display" ]] && break; sleep 0.1; done
-  [[ -s "$dir/display" ]] || { echo "Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
-  local display=":$(head -n1 "$dir/display")"
+  local number=""
+  for _ in $(seq 100); do
+    number=$(head -n1 "$dir/display" 2>/dev/null)
+    [[ "$number" =~ ^[0-9]+$ ]] && break
+    sleep 0.1
+  done
+  [[ "$number" =~ ^[0-9]+$ ]] || { echo "Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
+  local display=":$number"
 
   local sock="$dir/pulse/native"
   rm -f "$sock"  # a stale socket would look like a server that is up
