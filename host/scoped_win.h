@@ -55,3 +55,28 @@ using AutoHandle = ScopedHandle<KernelHandleTraits>;
 // Files and find handles: INVALID_HANDLE_VALUE when absent.
 using AutoFile = ScopedHandle<FileHandleTraits>;
 using AutoFindHandle = ScopedHandle<FindHandleTraits>;
+
+// A library loaded at run time, freed when the holder goes.
+class AutoLibrary {
+ public:
+  AutoLibrary() = default;
+  explicit AutoLibrary(HMODULE module) : module_(module) {}
+  AutoLibrary(AutoLibrary&& other) noexcept : module_(std::exchange(other.module_, nullptr)) {}
+  AutoLibrary& operator=(AutoLibrary&& other) noexcept {
+    if (this != &other) reset(std::exchange(other.module_, nullptr));
+    return *this;
+  }
+  AutoLibrary(const AutoLibrary&) = delete;
+  AutoLibrary& operator=(const AutoLibrary&) = delete;
+  ~AutoLibrary() { reset(); }
+
+  HMODULE get() const { return module_; }
+  explicit operator bool() const { return module_ != nullptr; }
+  void reset(HMODULE module = nullptr) {
+    if (module_) FreeLibrary(module_);
+    module_ = module;
+  }
+
+ private:
+  HMODULE module_ = nullptr;
+};

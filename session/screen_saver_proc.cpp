@@ -1,7 +1,8 @@
 #include "host/exports.h"
+#include "host/saver_window.h"
 
-// Placeholder until the slideshow session exists: the saver window behaves as
-// a plain window.
+// Placeholder until the slideshow session exists: every message goes to the
+// ending rules.
 LRESULT WINAPI ScreenSaverProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(window, message, wParam, lParam);
+  return DefaultSaverProc(window, message, wParam, lParam);
 }

@@ -1,0 +1,160 @@
+#include "host/saver_host.h"
+
+#include <commctrl.h>
+
+#include "host/command_line.h"
+#include "host/configure_mode.h"
+#include "host/saver_window.h"
+#include "host/scoped_win.h"
+#include "host/system_library.h"
+#include "resources/resource_ids.h"
+
+HINSTANCE moduleInstance = nullptr;
+BOOL isWin9x = FALSE;
+BOOL previewMode = FALSE;
+HWND saverWindow = nullptr;
+UINT autoPlayMessage = 0;
+
+namespace {
+
+constexpr wchar_t kSaverClass[] = L"WindowsScreenSaverClass";
+constexpr wchar_t kFullScreenTitle[] = L"Screen Saver";
+
+HWND ValidWindow(uintptr_t handle) {
+  HWND window = reinterpret_cast<HWND>(handle);
+  return handle != 0 && IsWindow(window) ? window : nullptr;
+}
+
+bool ReportsWin9x() {
+  OSVERSIONINFOW version = {};
+  version.dwOSVersionInfoSize = sizeof(version);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  const bool known = GetVersionExW(&version);
+#pragma GCC diagnostic pop
+  return known && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+// An exception that nothing handled: let the platform's filter decide; when
+// it hands the exception back to us, leave quietly with -1.
+LPTOP_LEVEL_EXCEPTION_FILTER platformFilter = nullptr;
+
+LONG WINAPI SaverExceptionFilter(EXCEPTION_POINTERS* exception) {
+  LONG verdict = platformFilter ? platformFilter(exception) : EXCEPTION_EXECUTE_HANDLER;
+  if (verdict != EXCEPTION_EXECUTE_HANDLER) return verdict;
+  SetSaverRunning(FALSE);
+  ExitProcess(static_cast<UINT>(-1));
+}
+
+int RunCommand(const SaverCommand& command) {
+  switch (command.mode) {
+    case SaverMode::ConfigureNoParent:
+      return static_cast<int>(ShowConfigureDialog(nullptr));
+    case SaverMode::Configure: {
+      HWND parent = ValidWindow(command.window);
+      return static_cast<int>(ShowConfigureDialog(parent ? parent : GetForegroundWindow()));
+    }
+    case SaverMode::FullScreen:
+      return RunSaver(nullptr);
+    case SaverMode::Preview: {
+      HWND parent = ValidWindow(command.window);
+      return parent ? RunSaver(parent) : -1;
+    }
+    case SaverMode::ChangePassword: {
+      if (!isWin9x) return -1;
+      HWND parent = ValidWindow(command.window);
+      ChangePassword(parent ? parent : GetForegroundWindow());
+      return 0;
+    }
+    case SaverMode::Invalid:
+      break;
+  }
+  return -1;
+}
+
+}  // namespace
+
+int SaverMain(HINSTANCE instance, std::wstring_view commandTail) {
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TAB_CLASSES};
+  InitCommonControlsEx(&controls);
+  moduleInstance = instance;
+  isWin9x = ReportsWin9x();
+  platformFilter = SetUnhandledExceptionFilter(SaverExceptionFilter);
+  return RunCommand(ParseSaverCommand(commandTail));
+}
+
+int RunSaver(HWND parent) {
+  WNDCLASSW windowClass = {};
+  windowClass.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = SaverWindowProc;
+  windowClass.hInstance = moduleInstance;
+  windowClass.hIcon = LoadIconW(moduleInstance, MAKEINTRESOURCEW(IDI_BRINDORA));
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = kSaverClass;
+
+  RECT area = {};
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  const wchar_t* title = nullptr;
+  if (parent) {
+    previewMode = TRUE;
+    GetClientRect(parent, &area);
+    style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+    title = L"Preview";
+  } else {
+    area.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    area.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    area.right = area.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    area.bottom = area.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (area.right == area.left || area.bottom == area.top) {
+      HDC screen = GetDC(nullptr);
+      GetClipBox(screen, &area);
+      ReleaseDC(nullptr, screen);
+    }
+    style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    exStyle = WS_EX_TOPMOST;
+    title = kFullScreenTitle;
+
+    // A second full-screen saver hands over to the first.
+    HWND running = FindWindowW(kSaverClass, kFullScreenTitle);
+    if (running && IsWindow(running)) {
+      SetForegroundWindow(running);
+      return 0;
+    }
+    LoadPasswordVerifier();
+  }
+  autoPlayMessage = isWin9x ? RegisterWindowMessageW(L"QueryCancelAutoPlay") : 0;
+
+  int result = 0;
+  if (RegisterClassW(&windowClass)) {
+    // WM_CREATE starts the slideshow before this returns.
+    saverWindow = CreateWindowExW(exStyle, kSaverClass, title, style, area.left, area.top, area.right - area.left,
+                                  area.bottom - area.top, parent, nullptr, moduleInstance, nullptr);
+  }
+  if (saverWindow) {
+    if (!parent) SetForegroundWindow(saverWindow);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    result = static_cast<int>(message.wParam);
+  }
+  UnloadPasswordVerifier();
+  return result;
+}
+
+void ChangePassword(HWND parent) {
+  using PwdChangePasswordFn = DWORD(WINAPI*)(LPCWSTR, HWND, DWORD, void*);
+  AutoLibrary library(LoadSystemLibrary(L"MPR.DLL"));
+  if (!library) return;
+  auto change = reinterpret_cast<PwdChangePasswordFn>(
+      reinterpret_cast<void*>(GetProcAddress(library.get(), "PwdChangePasswordW")));
+  if (change) change(L"SCRSAVE", parent, 0, nullptr);
+}
+
+void SetSaverRunning(BOOL running) {
+  if (!isWin9x) return;
+  BOOL previous = FALSE;
+  SystemParametersInfoW(SPI_SCREENSAVERRUNNING, running, &previous, 0);
+}
