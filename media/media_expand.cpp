@@ -3,6 +3,9 @@
 #include <optional>
 #include <set>
 #include <tuple>
+#include <vector>
+
+#include <cwchar>
 
 #include "host/scoped_win.h"
 
@@ -29,51 +32,89 @@ std::optional<FolderId> IdentifyFolder(const std::wstring& folder) {
   return FolderId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
+// Without links a folder tree has no cycles and no folder twice, so the walk
+// identifies folders only once it has met a link (a reparse point: symlink or
+// junction; Wine shows a Linux symlink as one). From then on every folder is
+// identified, those walked before the link included, and a real folder
+// already walked is passed over. A link back to an ancestor would otherwise
+// repeat the tree until the path grows too long for the platform.
 class FolderWalk {
  public:
   FolderWalk(MediaList& target, const wchar_t* pattern, bool includeSubDirs)
       : target_(target), pattern_(pattern), includeSubDirs_(includeSubDirs) {}
 
-  void Scan(std::wstring folder) {
+  void Scan(std::wstring folder, bool isLink) {
     if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-    // A link back to an ancestor would otherwise repeat the tree until the
-    // path grows too long for the platform.
-    if (includeSubDirs_) {
-      if (auto id = IdentifyFolder(folder); id && !visited_.insert(*id).second) return;
-    }
-    ListFiles(folder);
-    if (includeSubDirs_) WalkSubFolders(folder);
+    if (includeSubDirs_ && !FirstVisit(folder, isLink)) return;
+    ListFolder(folder);
   }
 
  private:
-  void ListFiles(const std::wstring& folder) {
-    WIN32_FIND_DATAW item;
-    AutoFindHandle find(FindFirstFileW((folder + pattern_).c_str(), &item));
-    if (!find) return;
-    do {
-      if (!IsFolder(item)) target_.Append(folder + item.cFileName);
-    } while (FindNextFileW(find.get(), &item));
+  struct SubFolder {
+    std::wstring path;
+    bool isLink;
+  };
+
+  bool FirstVisit(const std::wstring& folder, bool isLink) {
+    linkSeen_ = linkSeen_ || isLink;
+    if (!linkSeen_) {
+      walkedBeforeLink_.push_back(folder);
+      return true;
+    }
+    for (const std::wstring& walked : walkedBeforeLink_) {
+      if (auto id = IdentifyFolder(walked)) visited_.insert(*id);
+    }
+    walkedBeforeLink_.clear();
+    const std::optional<FolderId> id = IdentifyFolder(folder);
+    return !id || visited_.insert(*id).second;
   }
 
-  void WalkSubFolders(const std::wstring& folder) {
+  // "*.*" matches every name, so one enumeration serves both passes: files
+  // are appended as they come, sub-folders are walked after the last file.
+  void ListFolder(const std::wstring& folder) {
+    std::vector<SubFolder> subFolders;
+    const bool onePass = includeSubDirs_ && std::wcscmp(pattern_, L"*.*") == 0;
+    auto keepSubFolder = [&](const WIN32_FIND_DATAW& item) {
+      if (IsFolder(item) && !IsDotOrDotDot(item.cFileName)) {
+        subFolders.push_back({folder + item.cFileName, (item.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+      }
+    };
+    Enumerate(folder + pattern_, [&](const WIN32_FIND_DATAW& item) {
+      if (!IsFolder(item)) {
+        target_.Append(folder + item.cFileName);
+      } else if (onePass) {
+        keepSubFolder(item);
+      }
+    });
+    if (!includeSubDirs_) return;
+    if (!onePass) Enumerate(folder + L"*", keepSubFolder);
+    for (SubFolder& sub : subFolders) Scan(std::move(sub.path), sub.isLink);
+  }
+
+  // Basic information only: no short 8.3 names, which cost a lookup per item.
+  template <typename OnItem>
+  static void Enumerate(const std::wstring& search, OnItem&& onItem) {
     WIN32_FIND_DATAW item;
-    AutoFindHandle find(FindFirstFileW((folder + L"*").c_str(), &item));
+    AutoFindHandle find(FindFirstFileExW(search.c_str(), FindExInfoBasic, &item, FindExSearchNameMatch, nullptr,
+                                         FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return;
     do {
-      if (IsFolder(item) && !IsDotOrDotDot(item.cFileName)) Scan(folder + item.cFileName);
+      onItem(item);
     } while (FindNextFileW(find.get(), &item));
   }
 
   MediaList& target_;
   const wchar_t* pattern_;
   bool includeSubDirs_;
+  bool linkSeen_ = false;
+  std::vector<std::wstring> walkedBeforeLink_;
   std::set<FolderId> visited_;
 };
 
 }  // namespace
 
 void ScanFolder(MediaList& target, std::wstring folder, const wchar_t* pattern, bool includeSubDirs) {
-  FolderWalk(target, pattern, includeSubDirs).Scan(std::move(folder));
+  FolderWalk(target, pattern, includeSubDirs).Scan(std::move(folder), false);
 }
 
 HRESULT ExpandEntry(MediaList& target, const wchar_t* entry, bool includeSubDirs) {

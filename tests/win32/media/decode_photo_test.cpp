@@ -234,4 +234,28 @@ TEST_F(DecodePhotoTest, TheRandomFitDrawsEveryCommonMode) {
   for (int mode : {0, 1, 2}) EXPECT_TRUE(seen.count(mode)) << mode;
 }
 
+TEST_F(DecodePhotoTest, EverySamplePhotoDecodes) {
+  wchar_t unixPath[1024] = {};
+  const DWORD n = GetEnvironmentVariableW(L"BRINDORA_SAMPLE_PHOTOS", unixPath, 1024);
+  ASSERT_TRUE(n > 0 && n < 1024) << "BRINDORA_SAMPLE_PHOTOS is not set";
+  std::wstring folder = L"Z:";
+  for (const wchar_t* c = unixPath; *c; ++c) folder += *c == L'/' ? L'\\' : *c;
+
+  WIN32_FIND_DATAW item;
+  HANDLE find = FindFirstFileW((folder + L"\\*.jpg").c_str(), &item);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  int decoded = 0;
+  do {
+    staged_.SetFiles({folder + L"\\" + item.cFileName});
+    EXPECT_EQ(DecodePhotoFitted(session(), 0), S_OK) << testing::PrintToString(std::wstring(item.cFileName));
+    // The one sample that is stored upside down says so (where GDI+ reads JPEG EXIF).
+    if (std::wstring(item.cFileName) == L"IMG_20200124_231153.jpg") {
+      EXPECT_EQ(session().photoOrientation, UnderWine() ? 0 : 3);
+    }
+    ++decoded;
+  } while (FindNextFileW(find, &item));
+  FindClose(find);
+  EXPECT_EQ(decoded, 10);
+}
+
 }  // namespace
