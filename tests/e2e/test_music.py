@@ -1,0 +1,267 @@
+"""The music player's sound, recorded from the session's PulseAudio null sink
+while a small Windows program (music_play_probe.exe, built beside the tier-2
+tests) plays a music list through the real player code under Wine on a timed
+script: the first track fades in over ten seconds, the list plays in order
+with a text file named .mp3 skipped, Space-style pause and resume, and stop.
+
+The probe stands in for the running saver's window, which forwards the fade
+timer and the MCI notices to the player the same way.
+"""
+
+import math
+import os
+import struct
+import subprocess
+import threading
+import time
+from pathlib import Path
+
+import pytest
+
+from harness import ENV, OUT
+
+RATE = 8000  # recorded mono samples per second; plenty for tones of 440 and 880 Hz
+LOW, HIGH = 440, 880
+PROBE = Path(os.environ.get("BRINDORA_OUT", "/nonexistent")).parent / "tests/win32/music/music_play_probe.exe"
+
+
+def windows_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def tone(path, seconds, frequency):
+    subprocess.run(["sox", "-q", "-n", "-r", "44100", "-c", "2", "-b", "16", str(path), "synth", str(seconds),
+                    "sine", str(frequency), "vol", "0.5"], check=True, timeout=60)
+
+
+class Recording:
+    """What the null sink plays, each chunk stamped when it arrives. The
+    recorder takes about a second to start, and the sink's clock is its own,
+    so times map to samples through the arrival stamps, not from the spawn."""
+
+    def __init__(self):
+        self.process = subprocess.Popen(
+            ["parec", "--device=nullsink.monitor", f"--rate={RATE}", "--channels=1", "--format=s16le", "--raw",
+             "--latency-msec=20"],
+            env=ENV, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.chunks = []
+        self.stamps = []  # (arrival time, bytes received by then)
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+
+    def _read(self):
+        received = 0
+        while chunk := os.read(self.process.stdout.fileno(), 3200):
+            received += len(chunk)
+            self.chunks.append(chunk)
+            self.stamps.append((time.monotonic(), received))
+
+    def running(self):
+        return bool(self.stamps)
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+        self.reader.join(timeout=10)
+        raw = b"".join(self.chunks)
+        self.samples = struct.unpack(f"<{len(raw) // 2}h", raw[: len(raw) // 2 * 2])
+
+    @property
+    def start(self):
+        return self.time_of(0)
+
+    @property
+    def end(self):
+        return self.time_of(len(self.samples))
+
+    def time_of(self, index):
+        """When sample `index` reached us, interpolated between arrivals."""
+        points = [(t, n // 2) for t, n in self.stamps]
+        before = max((p for p in points if p[1] <= index), default=None, key=lambda p: p[1])
+        after = min((p for p in points if p[1] >= index), default=None, key=lambda p: p[1])
+        if before is None:
+            before = (after[0] - after[1] / RATE, 0)
+        if after is None or after[1] == before[1]:
+            return before[0] + (index - before[1]) / RATE
+        return before[0] + (after[0] - before[0]) * (index - before[1]) / (after[1] - before[1])
+
+    def index_of(self, at):
+        points = [(t, n // 2) for t, n in self.stamps]
+        before = max((p for p in points if p[0] <= at), default=(points[0][0] - points[0][1] / RATE, 0))
+        after = min((p for p in points if p[0] >= at), default=None)
+        if after is None or after[0] == before[0]:
+            return int(before[1] + (at - before[0]) * RATE)
+        return int(before[1] + (after[1] - before[1]) * (at - before[0]) / (after[0] - before[0]))
+
+    def window(self, at, length=0.2):
+        """Samples of `length` seconds from `at` (monotonic clock)."""
+        first = self.index_of(at)
+        return self.samples[max(first, 0) : max(first + int(length * RATE), 0)]
+
+
+def rms(samples):
+    return math.sqrt(sum(s * s for s in samples) / len(samples)) if samples else 0.0
+
+
+def power(samples, frequency):
+    """Goertzel: the strength of one frequency in the samples."""
+    coefficient = 2 * math.cos(2 * math.pi * frequency / RATE)
+    s1 = s2 = 0.0
+    for x in samples:
+        s1, s2 = x + coefficient * s1 - s2, s1
+    return s1 * s1 + s2 * s2 - coefficient * s1 * s2
+
+
+def pitch(samples):
+    """LOW or HIGH, whichever dominates; None when silent."""
+    if rms(samples) < 50:
+        return None
+    return LOW if power(samples, LOW) > power(samples, HIGH) else HIGH
+
+
+class Probe:
+    """The probe program with its printed events, each stamped on arrival."""
+
+    def __init__(self, folder, files, **script):
+        args = [str(PROBE)]
+        for step, ms in script.items():
+            args += [f"--{step}", str(ms)]
+        args += [windows_path(f) for f in files]
+        self.log = open(folder / "probe.log", "wb")
+        self.process = subprocess.Popen(["wine", *args], env=ENV, stdout=subprocess.PIPE, stderr=self.log,
+                                        stdin=subprocess.DEVNULL)
+        self.events = []  # (monotonic time, text)
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+
+    def _read(self):
+        for line in self.process.stdout:
+            _, _, text = line.decode("utf-8", "replace").strip().partition(" ")
+            self.events.append((time.monotonic(), text))
+
+    def wait(self, timeout):
+        try:
+            return self.process.wait(timeout=timeout)
+        finally:
+            if self.process.poll() is None:
+                self.process.kill()
+                self.process.wait(timeout=10)
+            self.reader.join(timeout=10)
+            self.log.close()
+
+    def when(self, text, nth=0):
+        matches = [t for t, e in self.events if e == text or e.startswith(text)]
+        assert len(matches) > nth, f"probe never printed {text!r}: {[e for _, e in self.events]}"
+        return matches[nth]
+
+
+@pytest.fixture(scope="module")
+def played(tmp_path_factory):
+    """One run of the whole script, recorded; the tests below each read part of it.
+
+    List (Random off): a 12 s tone of 440 Hz as WAV, a text file named .mp3,
+    a 3 s tone of 880 Hz as MP3. Timeline from the start of the music: the
+    first track with its fade (0-12 s), the second (12-15 s), the first again
+    (the list wrapped), paused at 17.5 s, resumed at 19 s, stopped at 20.5 s.
+    """
+    assert PROBE.exists(), f"{PROBE} is not built"
+    folder = tmp_path_factory.mktemp("music")
+    first, notes, second = folder / "low.wav", folder / "notes.mp3", folder / "high.mp3"
+    tone(first, 12, LOW)
+    notes.write_text("These are notes, not music.\n")
+    tone(second, 3, HIGH)
+
+    recording = Recording()
+    # The recorder is running before the first sound.
+    deadline = time.monotonic() + 10
+    while not recording.running() and time.monotonic() < deadline:
+        time.sleep(0.05)
+    assert recording.running(), "parec records nothing from the null sink"
+    probe = Probe(folder, [first, notes, second], pause=17500, resume=19000, stop=20500)
+    code = probe.wait(timeout=60)
+    time.sleep(1.5)  # silence after the stop, recorded
+    recording.stop()
+    assert code == 0, (folder / "probe.log").read_text(errors="replace")
+    assert recording.samples, "nothing was recorded from the null sink"
+
+    OUT.mkdir(parents=True, exist_ok=True)
+    with open(OUT / "music-levels.txt", "w") as levels:
+        t = recording.start
+        while t < recording.end:
+            window = recording.window(t, 0.1)
+            levels.write(f"{t - probe.when('start'):7.2f} {rms(window):8.1f} {pitch(window)}\n")
+            t += 0.1
+    return probe, recording
+
+
+def level_at(played, seconds, length=0.2):
+    probe, recording = played
+    return rms(recording.window(probe.when("start") + seconds, length))
+
+
+# Sound follows a play command by a few hundred milliseconds (up to about 0.7 s
+# measured for MP3); the checks below keep a full second clear of each start.
+START_DELAY = 1.0
+
+
+def test_first_track_fades_in_over_ten_seconds_in_steps(played):
+    probe, recording = played
+    # Full volume: the first track again after the wrap, at the device's own level.
+    full = rms(recording.window(probe.when('mci 0 open "', 2) + START_DELAY, 0.5))
+    assert full > 1000, f"the wrapped first track is not playing: level {full:.0f}"
+
+    # Each 500 ms tick adds a twentieth of the full amplitude. Sample the middle
+    # of each step, well clear of the tick itself and the output latency. A
+    # window that caught the neighbouring step would still be within 0.05 of
+    # the expected share; 0.08 allows that and no more.
+    steps = [level_at(played, 0.5 * k + 0.32, 0.15) / full for k in range(1, 20)]
+    for k, share in enumerate(steps, start=1):
+        assert abs(share - k / 20) < 0.08, f"step {k}: {share:.2f} of full, expected {k / 20:.2f}: {steps}"
+    rises = sum(1 for a, b in zip(steps, steps[1:]) if b - a > 0.02)
+    assert rises >= 16, f"the level does not rise step by step: {steps}"
+    # Silent until the first tick: a track that started at the device's own
+    # volume would be at full loudness here.
+    assert max(level_at(played, t / 20, 0.1) for t in range(0, 10)) < 0.06 * full
+    # Full after the last tick.
+    assert level_at(played, 10.5, 1.0) > 0.93 * full
+
+    volumes = [e for _, e in probe.events if e.startswith("mci 0 setaudio currentMusic volume to ")]
+    assert [int(v.rsplit(" ", 1)[1]) for v in volumes] == [0] + list(range(50, 1001, 50))
+
+
+def test_tracks_play_in_list_order_skipping_the_text_file_and_wrap(played):
+    probe, recording = played
+    start = probe.when("start")
+    # The opens that succeeded: the high tone's after the low one's 12 s, then the low one's again.
+    second, third = probe.when('mci 0 open "', 1), probe.when('mci 0 open "', 2)
+    assert 11.5 < second - start < 13.5
+
+    def heard(begin, end):
+        return [pitch(recording.window(start + t / 10, 0.1)) for t in range(int(begin * 10), int(end * 10))]
+
+    assert set(heard(2, second - start - 0.2)) == {LOW}
+    assert set(heard(second - start + START_DELAY, second - start + 2.5)) == {HIGH}
+    assert set(heard(third - start + START_DELAY, probe.when("step pause") - start)) == {LOW}
+
+    # The text file was tried once between them, refused, and dropped: the
+    # next round goes from the high tone straight back to the low one.
+    opens = [e.split(" ", 2) for _, e in probe.events if e.startswith("mci ") and " open " in e]
+    names = [Path(text.split('"')[1].replace("\\", "/")).name for _, _, text in opens]
+    assert names[:4] == ["low.wav", "notes.mp3", "high.mp3", "low.wav"], names
+    assert [result != "0" for _, result, _ in opens[:4]] == [False, True, False, False]
+    assert "notes.mp3" not in names[4:]
+    assert HIGH in heard(second - start, second - start + START_DELAY)
+
+
+def test_pause_silences_and_resume_brings_the_track_back(played):
+    probe, recording = played
+    pause, resume = probe.when("step pause"), probe.when("step resume")
+    assert rms(recording.window(pause + 0.5, resume - pause - 0.5)) == 0
+    assert pitch(recording.window(resume + 0.7, 0.5)) == LOW
+
+
+def test_stop_silences_within_half_a_second(played):
+    probe, recording = played
+    stop = probe.when("step stop")
+    assert pitch(recording.window(stop - 0.6, 0.5)) == LOW
+    assert rms(recording.window(stop + 0.5, 1.0)) == 0
