@@ -53,9 +53,14 @@ HWND CreateSecondsUpDown(HWND dialog) {
   RECT rect = {};
   GetClientRect(edit, &rect);
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
-  return CreateUpDownControl(WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, rect.left,
-                             rect.top, rect.right - rect.left, rect.bottom - rect.top, dialog, 0, instance, edit,
-                             kMaxSeconds, kMinSeconds, kInitialSeconds);
+  HWND upDown = CreateUpDownControl(WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, rect.left,
+                                    rect.top, rect.right - rect.left, rect.bottom - rect.top, dialog, 0, instance, edit,
+                                    kMaxSeconds, kMinSeconds, kInitialSeconds);
+  // The arrows overlap the field's border: keep the field from painting over
+  // them when it repaints on gaining or losing the focus.
+  SetWindowPos(upDown, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowLongPtrW(edit, GWL_STYLE, GetWindowLongPtrW(edit, GWL_STYLE) | WS_CLIPSIBLINGS);
+  return upDown;
 }
 
 INT_PTR OnInitDialog(HWND dialog) {
