@@ -159,7 +159,10 @@ HRESULT Renderer::Init(HWND window) {
   if (HRESULT hr = device->SetTexture(0, photoTexture.get()); FAILED(hr)) return hr;
   if (HRESULT hr = device->SetTexture(1, effectTexture.get()); FAILED(hr)) return hr;
   if (HRESULT hr = device->SetTexture(2, toneTexture.get()); FAILED(hr)) return hr;
+  // Black at once: until the first photo is drawn (or when there is none) the
+  // screen would otherwise keep showing the desktop.
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+  device->Present(nullptr, nullptr, nullptr, nullptr);
   if (FAILED(device->GetRenderTarget(0, backBuffer.put()))) return E_FAIL;
 
   HRESULT result = LoadEffectShaders();

@@ -7,5 +7,5 @@ SlideshowSession::~SlideshowSession() {
   // DC first: a bitmap still selected into a DC cannot be deleted.
   if (stagingDC) DeleteDC(stagingDC);
   if (stagingBitmap) DeleteObject(stagingBitmap);
-  // Renderer::Release belongs here once the renderer has it.
+  // The renderer releases its device and textures itself, last.
 }

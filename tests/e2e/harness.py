@@ -48,7 +48,7 @@ class Screenshot:
 
 def screenshot(name=None):
     """The whole screen; also saved as OUT/<name>.png when named, for people to look at."""
-    ppm = subprocess.run(["import", "-window", "root", "ppm:-"], env=ENV, check=True, timeout=20,
+    ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=ENV, check=True, timeout=20,
                          capture_output=True).stdout
     # P6 header: magic, width, height, maxval, each followed by one whitespace.
     fields, pos = [], 0
@@ -62,6 +62,7 @@ def screenshot(name=None):
         pos = end
     pos += 1
     width, height = int(fields[1]), int(fields[2])
+    assert fields[3] == b"255", "expected 8 bits a sample"
     shot = Screenshot(width, height, ppm[pos : pos + width * height * 3])
     if name:
         OUT.mkdir(parents=True, exist_ok=True)
