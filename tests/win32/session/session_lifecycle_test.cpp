@@ -1,0 +1,220 @@
+// Start and stop of a real session on a real window under Wine: threads,
+// named events, the first photo, and the unwinding of a failed start.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/exports.h"
+#include "host/saver_window.h"
+#include "session/session_lifecycle.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+constexpr wchar_t kEvents[][32] = {L"BrindoraPro_LoadPhoto", L"BrindoraPro_LoadPhotoComplete",
+                                   L"BrindoraPro_StopThLoadPhoto", L"BrindoraPro_StopThRefresh"};
+
+bool EventExists(const wchar_t* name) {
+  HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, name);
+  if (event) CloseHandle(event);
+  return event != nullptr;
+}
+
+// A folder holding one photo: a 64 x 64 BMP, which GDI+ decodes quickly.
+class PhotoFolder {
+ public:
+  PhotoFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    folder_ = std::wstring(temp) + L"brindora-session-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    WriteBitmap(folder_ + L"\\photo.bmp");
+  }
+  ~PhotoFolder() {
+    DeleteFileW((folder_ + L"\\photo.bmp").c_str());
+    RemoveDirectoryW(folder_.c_str());
+  }
+  const std::wstring& path() const { return folder_; }
+
+ private:
+  static void WriteBitmap(const std::wstring& path) {
+    constexpr int side = 64;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof(info);
+    info.biWidth = side;
+    info.biHeight = side;
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    const DWORD pixels = side * side * 4;
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + pixels;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
+    bytes.append(pixels, '\x80');
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(out);
+  }
+  std::wstring folder_;
+};
+
+class SessionLifecycle : public testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"SessionLifecycleTest";
+    RegisterClassW(&windowClass);
+    window_ = CreateWindowExW(0, L"SessionLifecycleTest", L"Preview", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(window_);
+    ResetSettings();
+    slideshowSession.sessionSettings = saverSettings;
+    slideshowSession.photoFiles.Clear();
+    slideshowSession.photoIndex = 0;
+  }
+  void TearDown() override {
+    StopSession();
+    for (HANDLE blocker : blockers_) CloseHandle(blocker);
+    DestroyWindow(window_);
+  }
+  // A mutex under an event's name makes creating that event fail.
+  void Block(const wchar_t* name) { blockers_.push_back(CreateMutexW(nullptr, FALSE, name)); }
+
+  static void ExpectNothingLeft() {
+    SlideshowSession& s = slideshowSession;
+    EXPECT_FALSE(s.sessionInitialised);
+    EXPECT_FALSE(s.loaderThread);
+    EXPECT_FALSE(s.renderThread);
+    EXPECT_FALSE(s.loadPhotoEvent || s.loadCompleteEvent || s.stopLoaderEvent || s.stopRenderEvent);
+    EXPECT_EQ(s.stagingGraphics, nullptr);
+    EXPECT_FALSE(s.renderer.device);
+    EXPECT_FALSE(s.firstFrame);
+  }
+
+  HWND window_ = nullptr;
+  std::vector<HANDLE> blockers_;
+};
+
+TEST_F(SessionLifecycle, StartStagesTheFirstPhotoAndStopReleasesEverything) {
+  PhotoFolder photos;
+  slideshowSession.photoFiles.Append(photos.path() + L"\\photo.bmp");
+
+  ASSERT_EQ(StartSession(false, window_), S_OK);
+  SlideshowSession& s = slideshowSession;
+  EXPECT_TRUE(s.sessionInitialised);
+  EXPECT_TRUE(s.firstFrame);
+  EXPECT_FALSE(s.renderer.fullScreen);
+  EXPECT_EQ(s.frameInterval, s.renderer.frameInterval);
+  EXPECT_EQ(s.photoIndex, 0u) << "one photo: the loader wrapped past it";
+  EXPECT_EQ(GetThreadPriority(s.loaderThread.get()), THREAD_PRIORITY_LOWEST);
+  EXPECT_EQ(GetThreadPriority(s.renderThread.get()), THREAD_PRIORITY_TIME_CRITICAL);
+  for (const wchar_t* name : kEvents) EXPECT_TRUE(EventExists(name)) << name;
+  EXPECT_EQ(StartSession(false, window_), S_OK) << "a second start changes nothing";
+
+  HANDLE loader = nullptr;
+  DuplicateHandle(GetCurrentProcess(), s.loaderThread.get(), GetCurrentProcess(), &loader, 0, FALSE,
+                  DUPLICATE_SAME_ACCESS);
+  EXPECT_EQ(StopSession(), S_OK);
+  EXPECT_EQ(WaitForSingleObject(loader, 0), WAIT_OBJECT_0) << "the loader still runs";
+  CloseHandle(loader);
+  ExpectNothingLeft();
+  for (const wchar_t* name : kEvents) EXPECT_FALSE(EventExists(name)) << name;
+  EXPECT_EQ(StopSession(), S_OK);
+}
+
+TEST_F(SessionLifecycle, AnEmptyPhotoListStillStarts) {
+  ASSERT_EQ(StartSession(true, window_), S_OK);
+  EXPECT_TRUE(slideshowSession.sessionInitialised);
+}
+
+TEST_F(SessionLifecycle, AFailedStepReleasesWhatTheStartHadMade) {
+  // Early: the loader's events, before any thread exists.
+  Block(L"BrindoraPro_LoadPhotoComplete");
+  EXPECT_EQ(StartSession(false, window_), E_FAIL);
+  ExpectNothingLeft();
+  EXPECT_FALSE(EventExists(L"BrindoraPro_LoadPhoto"));
+
+  // Late: after the loader runs and the first photo is staged.
+  CloseHandle(blockers_.back());
+  blockers_.pop_back();
+  Block(L"BrindoraPro_StopThRefresh");
+  EXPECT_EQ(StartSession(false, window_), E_FAIL);
+  ExpectNothingLeft();
+  EXPECT_FALSE(EventExists(L"BrindoraPro_LoadPhoto"));
+  EXPECT_NE(slideshowSession.stagingDC, nullptr) << "the staging surface stays for the next start";
+}
+
+// ScreenSaverProcW on a window that runs no session: the control keys, the
+// Esc-only filter and the power notices.
+class SessionWindowProc : public testing::Test {
+ protected:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE || message == WM_DESTROY) return DefWindowProcW(window, message, wParam, lParam);
+    return ScreenSaverProcW(window, message, wParam, lParam);
+  }
+  void SetUp() override {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = Proc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"SessionWindowProcTest";
+    RegisterClassW(&windowClass);
+    window_ = CreateWindowExW(0, L"SessionWindowProcTest", L"Screen Saver", WS_POPUP, 0, 0, 100, 100, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(window_);
+    ResetSettings();
+  }
+  void TearDown() override {
+    if (IsWindow(window_)) DestroyWindow(window_);
+    saverSettings.exitByEscOnly = false;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+  bool ClosePosted() {
+    MSG message;
+    return PeekMessageW(&message, window_, WM_CLOSE, WM_CLOSE, PM_REMOVE) != 0;
+  }
+  LRESULT Send(UINT message, WPARAM wParam = 0) { return SendMessageW(window_, message, wParam, 0); }
+  HWND window_ = nullptr;
+};
+
+TEST_F(SessionWindowProc, ControlKeysNeverEndTheSaver) {
+  for (WPARAM key : {VK_SPACE, VK_SPACE, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_RETURN, VK_RETURN}) {
+    EXPECT_EQ(Send(WM_KEYDOWN, key), 0);
+    EXPECT_FALSE(ClosePosted()) << "key " << key;
+  }
+  Send(WM_KEYDOWN, 'B');
+  EXPECT_TRUE(ClosePosted());
+}
+
+TEST_F(SessionWindowProc, EscOnlyLetsEscapeAndAltThrough) {
+  saverSettings.exitByEscOnly = true;
+  for (UINT message : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN, WM_MOUSEWHEEL}) {
+    SetCursorPos(0, 0);  // far from where any test started
+    EXPECT_EQ(Send(message), 0);
+  }
+  Send(WM_KEYDOWN, 'B');
+  EXPECT_FALSE(ClosePosted());
+  Send(WM_KEYDOWN, VK_ESCAPE);
+  EXPECT_TRUE(ClosePosted());
+  Send(WM_SYSKEYDOWN, 'B');
+  EXPECT_TRUE(ClosePosted());
+}
+
+TEST_F(SessionWindowProc, PowerNoticesAnswerTrueAndSuspendEndsTheSaver) {
+  EXPECT_EQ(Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC), TRUE);
+  EXPECT_TRUE(IsWindow(window_));
+  EXPECT_EQ(Send(WM_POWERBROADCAST, PBT_APMQUERYSUSPEND), TRUE);
+  EXPECT_FALSE(IsWindow(window_));
+}
+
+}  // namespace
