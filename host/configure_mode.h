@@ -7,9 +7,5 @@
 // The place to register extra window classes for the dialog; there are none.
 BOOL WINAPI RegisterDialogClasses(HANDLE instance);
 
-// The parent for "/c" given the text after the letter: the window named by
-// ":<decimal handle>" when it exists, else the foreground window.
-HWND ConfigureParent(const wchar_t* afterLetter);
-
 // Shows dialog 2003 modally; its result is the id of the closing button.
 INT_PTR ShowConfigureDialog(HWND parent);
