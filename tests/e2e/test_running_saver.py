@@ -2,11 +2,13 @@
 keys, and every way of ending it. Solid-colour photos without fades or effects,
 so the centre pixel tells which photo is on screen."""
 
+import os
+import subprocess
 import time
 
 import pytest
 
-from harness import run_x, screenshot, wait_until
+from harness import ENV, run_x, screenshot, wait_until
 from settings_files import checker_png, solid_png, windows_path, write_settings
 
 RED, GREEN, BLUE = (220, 30, 30), (30, 200, 30), (30, 30, 220)
@@ -73,7 +75,7 @@ def test_photos_come_in_list_order_wrap_and_change_on_time(saver, photos):
 
 
 def test_space_freezes_the_picture_and_arrows_step_without_ending(saver, photos):
-    start(saver, photos, slide_time=4000)
+    start(saver, photos, slide_time=8000)
     assert wait_for_photo("red", timeout=3)
     time.sleep(0.5)
     run_x("xdotool", "key", "space")
@@ -85,12 +87,13 @@ def test_space_freezes_the_picture_and_arrows_step_without_ending(saver, photos)
     # An easing curve can start slowly enough that half a second moves nothing.
     assert wait_until(lambda: screenshot().rgb != first, timeout=3), "the picture did not move after the second Space"
 
+    # Each step is well inside the 8 s slide: the change is the key's doing.
     run_x("xdotool", "key", "Right")
-    assert wait_for_photo("green", timeout=1.5)
+    assert wait_for_photo("green", timeout=2.5)
     run_x("xdotool", "key", "Right")
-    assert wait_for_photo("blue", timeout=1.5)
+    assert wait_for_photo("blue", timeout=2.5)
     run_x("xdotool", "key", "Left")
-    assert wait_for_photo("green", timeout=1.5)
+    assert wait_for_photo("green", timeout=2.5)
     for key in ("Up", "Down", "Return", "Return"):
         run_x("xdotool", "key", key)
     time.sleep(0.5)
@@ -147,3 +150,42 @@ def test_a_second_full_screen_saver_hands_over_to_the_first(saver, photos, tmp_p
 def test_bad_command_lines_exit_with_minus_one(saver, args):
     # ExitProcess(-1) reaches a Linux parent as 255; /a is only for the 9x platform.
     assert saver.run(*args) == 255
+
+
+def named_events():
+    probe = subprocess.run(["wine", os.environ["BRINDORA_EVENT_PROBE"]], env=ENV, timeout=30, capture_output=True,
+                           text=True)
+    return dict(line.split("=") for line in probe.stdout.split())
+
+
+def test_named_events_exist_while_the_saver_runs(saver, photos):
+    start(saver, photos, slide_time=4000)
+    assert wait_for_photo("red", timeout=3)
+    assert named_events() == {"BrindoraPro_LoadPhoto": "1", "BrindoraPro_LoadPhotoComplete": "1",
+                              "BrindoraPro_StopThLoadPhoto": "1", "BrindoraPro_StopThRefresh": "1"}
+    run_x("xdotool", "key", "Escape")
+    assert saver.wait(timeout=10) == 0
+    assert set(named_events().values()) == {"0"}
+
+
+@pytest.mark.parametrize("content", ["undecodable", "empty"])
+def test_no_photo_to_show_gives_a_black_screen_that_input_ends(saver, tmp_path, content):
+    folder = tmp_path / "nothing"
+    folder.mkdir()
+    if content == "undecodable":
+        (folder / "notes.jpg").write_text("not a photo")
+        (folder / "empty.png").write_bytes(b"")
+    set_root_colour_grey()
+    start(saver, [windows_path(folder)], slide_time=1000)
+    assert saver.window(), "no saver window"
+    assert wait_until(lambda: screenshot().centre() == (0, 0, 0), timeout=5), "the screen did not turn black"
+    time.sleep(1.5)
+    assert screenshot(f"nothing-to-show-{content}").centre() == (0, 0, 0)
+    run_x("xdotool", "key", "b")
+    assert saver.wait(timeout=10) == 0
+
+
+def set_root_colour_grey():
+    from harness import set_root_colour
+
+    set_root_colour("#808080")
