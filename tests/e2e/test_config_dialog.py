@@ -3,9 +3,7 @@ command line, looked at (a screenshot is kept for people), walked through
 with Tab, closed by Escape without saving and by Enter with saving, and its
 links underlined under the pointer without anything being opened."""
 
-import subprocess
-
-from harness import ENV, OUT, Screenshot, run_x, wait_until
+from harness import run_x, screenshot, wait_until
 
 TITLE = "Brindora Pro"
 # Every control the user can reach with Tab: 2 lists, 12 list buttons, 12
@@ -28,20 +26,6 @@ def open_dialog(saver, *args):
     # A mapped window is black until it paints; the links are among the last.
     assert wait_until(lambda: len(link_boxes(screenshot(), box)) == 2, timeout=10), "the dialog was not drawn"
     return box
-
-
-def screenshot(name=None):
-    """The whole screen at 8 bits a sample (this ImageMagick writes 16-bit PPM
-    unless told), also kept as OUT/<name>.png when named."""
-    ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=ENV, check=True, timeout=20,
-                         capture_output=True).stdout
-    magic, size, maxval, pixels = ppm.split(b"\n", 3)
-    assert magic == b"P6" and maxval == b"255", (magic, maxval)
-    width, height = map(int, size.split())
-    if name:
-        OUT.mkdir(parents=True, exist_ok=True)
-        subprocess.run(["convert", "ppm:-", str(OUT / f"{name}.png")], input=ppm, check=True, timeout=20)
-    return Screenshot(width, height, pixels[: width * height * 3])
 
 
 def geometry(window):
