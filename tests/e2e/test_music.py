@@ -8,9 +8,7 @@ The probe stands in for the running saver's window, which forwards the fade
 timer and the MCI notices to the player the same way.
 """
 
-import math
 import os
-import struct
 import subprocess
 import threading
 import time
@@ -19,110 +17,11 @@ from pathlib import Path
 import pytest
 
 from harness import ENV, OUT
+from loudness import HIGH, LOW, SETTLE, Recording, loudness, only, rms, tone
+from loudness import heard as heard_in
+from settings_files import windows_path
 
-RATE = 8000  # recorded mono samples per second; plenty for tones of 440 and 880 Hz
-LOW, HIGH = 440, 880
 PROBE = Path(os.environ.get("BRINDORA_OUT", "/nonexistent")).parent / "tests/win32/music/music_play_probe.exe"
-
-
-def windows_path(path):
-    return "Z:" + str(path).replace("/", "\\")
-
-
-def tone(path, seconds, frequency):
-    subprocess.run(["sox", "-q", "-n", "-r", "44100", "-c", "2", "-b", "16", str(path), "synth", str(seconds),
-                    "sine", str(frequency), "vol", "0.5"], check=True, timeout=60)
-
-
-class Recording:
-    """What the null sink plays, each chunk stamped when it arrives. The
-    recorder takes about a second to start, and the sink's clock is its own,
-    so times map to samples through the arrival stamps, not from the spawn."""
-
-    def __init__(self):
-        self.process = subprocess.Popen(
-            ["parec", "--device=nullsink.monitor", f"--rate={RATE}", "--channels=1", "--format=s16le", "--raw",
-             "--latency-msec=20"],
-            env=ENV, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        self.chunks = []
-        self.stamps = []  # (arrival time, bytes received by then)
-        self.reader = threading.Thread(target=self._read, daemon=True)
-        self.reader.start()
-
-    def _read(self):
-        received = 0
-        while chunk := os.read(self.process.stdout.fileno(), 3200):
-            received += len(chunk)
-            self.chunks.append(chunk)
-            self.stamps.append((time.monotonic(), received))
-
-    def running(self):
-        return bool(self.stamps)
-
-    def stop(self):
-        self.process.terminate()
-        self.process.wait(timeout=10)
-        self.reader.join(timeout=10)
-        raw = b"".join(self.chunks)
-        self.samples = struct.unpack(f"<{len(raw) // 2}h", raw[: len(raw) // 2 * 2])
-
-    @property
-    def start(self):
-        return self.time_of(0)
-
-    @property
-    def end(self):
-        return self.time_of(len(self.samples))
-
-    def time_of(self, index):
-        """When sample `index` reached us, interpolated between arrivals."""
-        points = [(t, n // 2) for t, n in self.stamps]
-        before = max((p for p in points if p[1] <= index), default=None, key=lambda p: p[1])
-        after = min((p for p in points if p[1] >= index), default=None, key=lambda p: p[1])
-        if before is None:
-            before = (after[0] - after[1] / RATE, 0)
-        if after is None or after[1] == before[1]:
-            return before[0] + (index - before[1]) / RATE
-        return before[0] + (after[0] - before[0]) * (index - before[1]) / (after[1] - before[1])
-
-    def index_of(self, at):
-        points = [(t, n // 2) for t, n in self.stamps]
-        before = max((p for p in points if p[0] <= at), default=(points[0][0] - points[0][1] / RATE, 0))
-        after = min((p for p in points if p[0] >= at), default=None)
-        if after is None or after[0] == before[0]:
-            return int(before[1] + (at - before[0]) * RATE)
-        return int(before[1] + (after[1] - before[1]) * (at - before[0]) / (after[0] - before[0]))
-
-    def window(self, at, length=0.2):
-        """Samples of `length` seconds from `at` (monotonic clock)."""
-        first = self.index_of(at)
-        return self.samples[max(first, 0) : max(first + int(length * RATE), 0)]
-
-
-def rms(samples):
-    return math.sqrt(sum(s * s for s in samples) / len(samples)) if samples else 0.0
-
-
-def power(samples, frequency):
-    """Goertzel: the strength of one frequency in the samples."""
-    coefficient = 2 * math.cos(2 * math.pi * frequency / RATE)
-    s1 = s2 = 0.0
-    for x in samples:
-        s1, s2 = x + coefficient * s1 - s2, s1
-    return s1 * s1 + s2 * s2 - coefficient * s1 * s2
-
-
-def loudness(samples, piece=RATE // 25):
-    """The level of the loudest 40 ms: Wine's output drops out for moments
-    when the machine is busy, and a dropout must not read as a quiet step."""
-    return max((rms(samples[i : i + piece]) for i in range(0, max(len(samples) - piece + 1, 1), piece)), default=0.0)
-
-
-def pitch(samples):
-    """LOW or HIGH, whichever dominates; None when silent."""
-    if rms(samples) < 50:
-        return None
-    return LOW if power(samples, LOW) > power(samples, HIGH) else HIGH
 
 
 class Probe:
@@ -178,11 +77,7 @@ def played(tmp_path_factory):
     tone(second, 3, HIGH)
 
     recording = Recording()
-    # The recorder is running before the first sound.
-    deadline = time.monotonic() + 10
-    while not recording.running() and time.monotonic() < deadline:
-        time.sleep(0.05)
-    assert recording.running(), "parec records nothing from the null sink"
+    recording.wait_running()
     probe = Probe(folder, [first, notes, second], pause=19000, resume=20500, stop=23000)
     code = probe.wait(timeout=60)
     time.sleep(1.5)  # silence after the stop, recorded
@@ -190,13 +85,7 @@ def played(tmp_path_factory):
     assert code == 0, (folder / "probe.log").read_text(errors="replace")
     assert recording.samples, "nothing was recorded from the null sink"
 
-    OUT.mkdir(parents=True, exist_ok=True)
-    with open(OUT / "music-levels.txt", "w") as levels:
-        t = recording.start
-        while t < recording.end:
-            window = recording.window(t, 0.1)
-            levels.write(f"{t - probe.when('start'):7.2f} {rms(window):8.1f} {pitch(window)}\n")
-            t += 0.1
+    recording.write_levels(OUT / "music-levels.txt", probe.when("start"))
     return probe, recording
 
 
@@ -206,22 +95,7 @@ def level_at(played, seconds, length=0.2):
 
 
 def heard(played, begin, end):
-    """The tone of each 100 ms from `begin` to `end` (monotonic clock)."""
-    _, recording = played
-    return [pitch(recording.window(begin + k / 10, 0.1)) for k in range(int((end - begin) * 10))]
-
-
-def only(tones, expected):
-    """Every sounding stretch has the expected tone, and a good share of them
-    sound (allowing Wine's dropouts and its slower starts on a busy machine)."""
-    sounding = [t for t in tones if t]
-    return set(sounding) == {expected} and len(sounding) >= len(tones) / 3
-
-
-# Sound follows the start of a track by a few hundred milliseconds, and by up
-# to 1.5 s measured when other builds load the machine; the previous track's
-# last sound may still be on its way when the next one opens.
-SETTLE = 0.3
+    return heard_in(played[1], begin, end)
 
 
 def test_first_track_fades_in_over_ten_seconds_in_steps(played):
