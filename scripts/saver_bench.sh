@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Figures for the running saver under Wine: launch to first photo (one photo
+# and a 20,000-file library), frame rate, peak memory with 24-megapixel
+# photos, and a soak at SlideTime 0 over 200 photos. Prints a table; asserts
+# nothing. Inputs are made at run time under the work folder.
+#   scripts/saver_bench.sh [--soak-seconds N] [--only start,first,fps,memory,soak,sim] [...]
+#   BRINDORA_BENCH_BUILD=<x86 build dir> uses that build instead of build/x86.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+build=${BRINDORA_BENCH_BUILD:-$root/build/x86}
+
+if [[ $build == "$root/build/x86" ]]; then
+  cmake --preset x86 >/dev/null
+fi
+cmake --build "$build" --parallel 2 --target BrindoraPro process_probe slide_clock_sim
+
+harness=$build/bench-harness
+# A prefix of its own: a test run on the build's prefix would share its wineserver.
+prefix=$build/bench-wineprefix
+trap 'bash "$root/tests/harness/session.sh" stop "$harness"' EXIT
+bash "$root/tests/harness/session.sh" start "$harness" "$prefix" >/dev/null
+
+/usr/bin/python3 "$root/tests/bench/saver_bench.py" --harness "$harness" --scr "$build/BrindoraPro.scr" \
+  --probe "$build/tests/bench/process_probe.exe" --sim "$build/tests/bench/slide_clock_sim.exe" \
+  --work "${BRINDORA_BENCH_WORK:-/tmp/brindora-bench}" "$@"
