@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "settings/settings_store.h"
+#include "tests/win32/test_folders.h"
 
 // Readable failure output for the record instead of a byte dump.
 void PrintTo(const SaverSettings& s, std::ostream* os) {
@@ -124,11 +124,6 @@ void WriteBytes(const std::wstring& path, std::string_view bytes) {
   ASSERT_EQ(written, bytes.size());
 }
 
-void RemoveTree(const std::wstring& folder) {
-  std::error_code ignored;
-  std::filesystem::remove_all(kLongPrefix + folder, ignored);
-}
-
 // A path of exactly `length` characters below `base`, made of nested folders,
 // each created on the way.
 std::wstring MakeFolderOfLength(std::wstring base, size_t length) {
@@ -147,11 +142,8 @@ std::wstring MakeFolderOfLength(std::wstring base, size_t length) {
 class SettingsStoreTest : public testing::Test {
  protected:
   void SetUp() override {
-    static int serial = 0;
-    wchar_t temp[MAX_PATH];
-    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
-    folder_ = std::wstring(temp) + L"brindora-store-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-              std::to_wstring(++serial);
+    folder_ = UniqueTempFolder(L"brindora-store-");
+    ASSERT_FALSE(folder_.empty());
     RemoveTree(folder_);
     ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr)) << GetLastError();
     UseFolder(folder_);

@@ -13,6 +13,7 @@
 #include "host/exports.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_store.h"
+#include "tests/win32/test_folders.h"
 
 namespace config_test {
 
@@ -46,24 +47,6 @@ inline bool WriteBytes(const std::wstring& path, std::string_view bytes) {
   return ok;
 }
 
-inline void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path);
-      else
-        DeleteFileW(path.c_str());
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
-
 // Runs what is queued for this thread's windows, so painting and posted
 // notices have happened before the test looks.
 inline void Pump() {
@@ -78,11 +61,8 @@ inline void Pump() {
 class DialogTest : public testing::Test {
  protected:
   void SetUp() override {
-    static int serial = 0;
-    wchar_t temp[MAX_PATH];
-    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
-    folder_ = std::wstring(temp) + L"brindora-config-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-              std::to_wstring(++serial);
+    folder_ = UniqueTempFolder(L"brindora-config-");
+    ASSERT_FALSE(folder_.empty());
     RemoveTree(folder_);
     ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr)) << GetLastError();
     SetSettingsProgramPathForTesting((folder_ + L"\\BrindoraPro.scr").c_str());
