@@ -8,8 +8,6 @@
 #include <random>
 #include <utility>
 
-#include "media/photo_fit.h"
-
 namespace gp = Gdiplus;
 namespace gpx = Gdiplus::DllExports;  // the flat interface
 
@@ -55,14 +53,12 @@ int Random15() {
 
 }  // namespace
 
-HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode) {
-  if (session.photoIndex >= session.photoFiles.Count() || !session.stagingGraphics || !session.stagingDC) {
-    return E_INVALIDARG;
-  }
+HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& target, int fitMode, PhotoLayout& layout) {
+  if (!path || !target.graphics || !target.dc) return E_INVALIDARG;
   ScopedImage image;
-  gpx::GdipLoadImageFromFile(session.photoFiles[session.photoIndex].c_str(), image.put());
+  gpx::GdipLoadImageFromFile(path, image.put());
 
-  session.photoOrientation = image.get() ? ReadOrientation(image.get()) : 0;
+  layout.orientation = image.get() ? ReadOrientation(image.get()) : 0;
   UINT width = 0, height = 0;
   if (image.get()) {
     gpx::GdipGetImageWidth(image.get(), &width);
@@ -70,24 +66,26 @@ HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode) {
   }
   if (width == 0 || height == 0) return E_FAIL;
 
-  session.fitMode = fitMode;
+  layout.fitMode = fitMode;
   gp::GpStatus status;
   if (fitMode == kFitSquareCrop) {
-    session.photoLandscape = true;
+    layout.landscape = true;
     const SourceSquare source = CropSquare(width, height);
-    status = gpx::GdipDrawImageRectRect(session.stagingGraphics, image.get(), 0, 0, kStagingEdge, kStagingEdge,
+    status = gpx::GdipDrawImageRectRect(target.graphics, image.get(), 0, 0, kStagingEdge, kStagingEdge,
                                         static_cast<gp::REAL>(source.x), static_cast<gp::REAL>(source.y),
                                         static_cast<gp::REAL>(source.side), static_cast<gp::REAL>(source.side),
                                         gp::UnitPixel, nullptr, nullptr, nullptr);
   } else {
     const FitRect rect = LetterboxRect(width, height);
-    session.photoLandscape = LetterboxLandscape(width, height, session.photoOrientation);
+    layout.landscape = LetterboxLandscape(width, height, layout.orientation);
     RECT surface;
     SetRect(&surface, 0, 0, kStagingEdge, kStagingEdge);
-    FillRect(session.stagingDC, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    status = gpx::GdipDrawImageRectI(session.stagingGraphics, image.get(), rect.x, rect.y, rect.width, rect.height);
+    FillRect(target.dc, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    status = gpx::GdipDrawImageRectI(target.graphics, image.get(), rect.x, rect.y, rect.width, rect.height);
   }
   return status == gp::Ok ? S_OK : E_FAIL;
 }
 
-HRESULT DecodePhoto(SlideshowSession& session) { return DecodePhotoFitted(session, FitModeFromRandom(Random15())); }
+HRESULT DecodePhoto(const wchar_t* path, const StagingTarget& target, PhotoLayout& layout) {
+  return DecodePhotoFitted(path, target, FitModeFromRandom(Random15()), layout);
+}

@@ -5,7 +5,8 @@
 
 namespace {
 
-// The UI thread touches slideStart only while paused is set.
+// The render thread leaves slideStart alone while paused is set, so the
+// UI thread may read, change and write it back then.
 void EndPause(SlideshowSession& session) {
   session.slideStart = SlideStartAfterPause(session.slideStart, session.pauseStart, GetTickCount());
   session.paused = false;
@@ -42,7 +43,7 @@ HRESULT StepPhoto(SlideshowSession& session, Step step) {
 HRESULT PauseShow(SlideshowSession& session) {
   if (session.paused || !session.showRunning) return S_OK;
   session.pauseStart = GetTickCount();
-  if (session.musicActive) PauseMusic();
+  if (session.music.musicActive) PauseMusic();
   session.paused = true;
   return S_OK;
 }
@@ -50,7 +51,7 @@ HRESULT PauseShow(SlideshowSession& session) {
 HRESULT ResumeShow(SlideshowSession& session) {
   if (!session.paused || !session.showRunning) return S_OK;
   session.slideStart = SlideStartAfterPause(session.slideStart, session.pauseStart, GetTickCount());
-  if (session.musicActive) ResumeMusic();
+  if (session.music.musicActive) ResumeMusic();
   session.paused = false;
   return S_OK;
 }

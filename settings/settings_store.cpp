@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "host/scoped_win.h"
+#include "ownership/scoped_handle.h"
 #include "settings/settings_path.h"
 
 SaverSettings saverSettings{};
@@ -75,8 +75,8 @@ void ReadEntryList(const wchar_t* section, MediaList& list, const std::wstring& 
 
 void ReadCodeListKeys(const wchar_t* section, int capacity, int32_t highestCode, int32_t* codes, int32_t& count,
                       const std::wstring& file) {
-  ReadCodeList([&](int key) { return ReadInt(section, std::to_wstring(key).c_str(), kCodeListEnd, file); },
-               capacity, highestCode, codes, count);
+  ReadCodeList([&](int key) { return ReadInt(section, std::to_wstring(key).c_str(), kCodeListEnd, file); }, capacity,
+               highestCode, codes, count);
 }
 
 // Collects key writes into the new file; one failure fails the save.
@@ -89,7 +89,9 @@ class ProfileWriter {
   void WriteInt(const wchar_t* section, const std::wstring& key, int32_t value) {
     Write(section, key, std::to_wstring(value));
   }
-  void WriteBool(const wchar_t* section, const std::wstring& key, bool value) { Write(section, key, value ? L"1" : L"0"); }
+  void WriteBool(const wchar_t* section, const std::wstring& key, bool value) {
+    Write(section, key, value ? L"1" : L"0");
+  }
   void WriteList(const wchar_t* section, const MediaList& list) {
     for (size_t i = 0; i < list.Count() && i < kMaxMediaEntries; ++i) Write(section, std::to_wstring(i), list[i]);
   }

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/exports.h"
+#include "config/configure_dialog.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_store.h"
 #include "tests/win32/test_folders.h"

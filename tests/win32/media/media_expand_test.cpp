@@ -1,4 +1,5 @@
 #include "media/media_expand.h"
+#include "session/playlists.h"
 
 #include <windows.h>
 
@@ -149,7 +150,7 @@ TEST(ExpandPhotoAndMusicEntry, EachBindsItsOwnListAndSwitch) {
   const std::wstring a = Fixture(L"tree\\a.jpg");
 
   ASSERT_EQ(ExpandMusicEntry(tree.c_str(), session), S_OK);
-  EXPECT_EQ(session.musicFiles.Count(), 3u);
+  EXPECT_EQ(session.music.musicFiles.Count(), 3u);
   EXPECT_TRUE(session.photoFiles.Empty());
 
   // Overlapping entries: the folder and a file inside it give that file twice.
@@ -159,7 +160,7 @@ TEST(ExpandPhotoAndMusicEntry, EachBindsItsOwnListAndSwitch) {
   EXPECT_EQ(photos.size(), 9u);
   EXPECT_EQ(std::count(photos.begin(), photos.end(), a), 2);
   EXPECT_EQ(photos.back(), a);
-  EXPECT_EQ(session.musicFiles.Count(), 3u);
+  EXPECT_EQ(session.music.musicFiles.Count(), 3u);
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ class StagedSession {
   void Fill(uint32_t rgb) {
     HBRUSH brush = CreateSolidBrush(RGB(Channel(rgb, 16), Channel(rgb, 8), Channel(rgb, 0)));
     RECT all{0, 0, kStagingEdge, kStagingEdge};
-    FillRect(session.stagingDC, &all, brush);
+    FillRect(session.stagingDC.get(), &all, brush);
     DeleteObject(brush);
   }
 
@@ -99,11 +99,11 @@ class StagedSession {
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC copyDC = CreateCompatibleDC(session.stagingDC);
+    HDC copyDC = CreateCompatibleDC(session.stagingDC.get());
     std::vector<uint32_t> pixels;
     if (dib && copyDC) {
       HGDIOBJ old = SelectObject(copyDC, dib);
-      BitBlt(copyDC, 0, 0, kStagingEdge, kStagingEdge, session.stagingDC, 0, 0, SRCCOPY);
+      BitBlt(copyDC, 0, 0, kStagingEdge, kStagingEdge, session.stagingDC.get(), 0, 0, SRCCOPY);
       GdiFlush();
       const auto* p = static_cast<const uint32_t*>(bits);
       pixels.assign(p, p + kStagingEdge * kStagingEdge);

@@ -2,6 +2,7 @@
 
 #include "music/music_player.h"
 #include "music/music_rules.h"
+#include "session/show_music.h"
 
 namespace musictest {
 
@@ -41,7 +42,7 @@ LRESULT CALLBACK MusicWindow::Proc(HWND window, UINT message, WPARAM wParam, LPA
   if (self) {
     if (message == WM_TIMER && wParam == kFadeTimerId) {
       ++self->fadeTicks;
-      FadeStep(self->session);
+      FadeStep(self->session.music);
     } else if (message == MM_MCINOTIFY) {
       self->notices.push_back(wParam);
       OnMusicNotify(wParam, self->session);

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "render/render_frame.h"
+#include "session/render_thread.h"
 #include "session/slideshow_session.h"
 #include "tests/win32/render/render_test_support.h"
 
@@ -21,7 +21,7 @@ class FrameTest : public testing::Test {
     ASSERT_EQ(hr, S_OK);
     SettleWindows();
     SlideshowSession& s = *session_;
-    s.stagingDC = staging_.dc();
+    s.stagingDC.reset(staging_.dc());
     s.frameInterval = s.renderer.frameInterval;
     s.loadPhotoEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     s.loadCompleteEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
@@ -36,7 +36,7 @@ class FrameTest : public testing::Test {
   }
   void TearDown() override {
     if (!session_) return;
-    session_->stagingDC = nullptr;  // the test's own surface
+    session_->stagingDC.release();  // the test's own surface
     session_->renderer.Release();
   }
 
@@ -63,7 +63,9 @@ class FrameTest : public testing::Test {
   }
 
   // Sets the progress the next (non-beginning) frame will draw at.
-  void NextFrameAt(float p) { slideProgress = p - static_cast<float>(session_->frameInterval) / 5000.0f; }
+  void NextFrameAt(float p) {
+    session_->frame.slideProgress = p - static_cast<float>(session_->frameInterval) / 5000.0f;
+  }
 
   DWORD TextureFactor() {
     DWORD value = 0;
@@ -80,30 +82,30 @@ class FrameTest : public testing::Test {
 
 TEST_F(FrameTest, FirstFrameTakesTheStagedPhotoOverAndRequestsTheNext) {
   PhotoReady();
-  slideProgress = 0.6f;
+  session_->frame.slideProgress = 0.6f;
   DWORD before = GetTickCount();
   ASSERT_EQ(RenderFrame(*session_), S_OK);
   EXPECT_FALSE(session_->firstFrame);
   EXPECT_FALSE(Signalled(session_->loadCompleteEvent));  // consumed
   EXPECT_TRUE(Signalled(session_->loadPhotoEvent));
   EXPECT_EQ(session_->shownIndex, 0u);
-  EXPECT_EQ(slideProgress, 0.0f);
+  EXPECT_EQ(session_->frame.slideProgress, 0.0f);
   EXPECT_LE(session_->slideStart - before, 1000u);
   EXPECT_LE(GetTickCount() - session_->slideStart, 1000u);
   EXPECT_TRUE(Near(Centre(), {128, 128, 128}, 2));
 
   // Within the slide: progress grows by one nominal frame, nothing is requested.
   ASSERT_EQ(RenderFrame(*session_), S_OK);
-  EXPECT_FLOAT_EQ(slideProgress, static_cast<float>(session_->frameInterval) / 5000.0f);
+  EXPECT_FLOAT_EQ(session_->frame.slideProgress, static_cast<float>(session_->frameInterval) / 5000.0f);
   EXPECT_FALSE(Signalled(session_->loadPhotoEvent));
 }
 
 TEST_F(FrameTest, ALatePhotoHoldsTheFrameAndTheProgress) {
-  slideProgress = 0.25f;
+  session_->frame.slideProgress = 0.25f;
   EXPECT_EQ(RenderFrame(*session_), E_FAIL);
   EXPECT_TRUE(session_->firstFrame);
   EXPECT_FALSE(Signalled(session_->loadPhotoEvent));
-  EXPECT_EQ(slideProgress, 0.25f);
+  EXPECT_EQ(session_->frame.slideProgress, 0.25f);
 
   // The slide is over by time, the loader not done yet.
   PhotoReady();
@@ -120,10 +122,10 @@ TEST_F(FrameTest, ALatePhotoHoldsTheFrameAndTheProgress) {
 TEST_F(FrameTest, NothingHappensWhilePausedOrBeforeTheShowRuns) {
   PhotoReady();
   session_->paused = true;
-  slideProgress = 0.4f;
+  session_->frame.slideProgress = 0.4f;
   EXPECT_EQ(RenderFrame(*session_), S_OK);
   EXPECT_TRUE(Signalled(session_->loadCompleteEvent));  // not consumed
-  EXPECT_EQ(slideProgress, 0.4f);
+  EXPECT_EQ(session_->frame.slideProgress, 0.4f);
   EXPECT_TRUE(session_->firstFrame);
   session_->paused = false;
   session_->showRunning = false;
@@ -143,7 +145,7 @@ TEST_F(FrameTest, FadeCodesStartTheSlideFromBlackOrWhite) {
   Only(0, 0, 1);
   PhotoReady();
   ASSERT_EQ(RenderFrame(*session_), S_OK);
-  EXPECT_EQ(lastMode, 1);
+  EXPECT_EQ(session_->frame.lastMode, 1);
   EXPECT_EQ(TextureFactor(), 0xFFFFFFu);
   uint32_t black = Centre();
   EXPECT_TRUE(Near(black, {0, 0, 0}, 1)) << Describe(black);
@@ -157,13 +159,13 @@ TEST_F(FrameTest, FadeCodesStartTheSlideFromBlackOrWhite) {
   session_->firstFrame = true;
   PhotoReady();
   ASSERT_EQ(RenderFrame(*session_), S_OK);
-  EXPECT_EQ(lastMode, 3);
+  EXPECT_EQ(session_->frame.lastMode, 3);
   uint32_t white = Centre();
   EXPECT_TRUE(Near(white, {255, 255, 255}, 1)) << Describe(white);
   // Past the fade-in the photo shows untouched.
   NextFrameAt(0.5f);
   ASSERT_EQ(RenderFrame(*session_), S_OK);
-  EXPECT_EQ(lastMode, 0);
+  EXPECT_EQ(session_->frame.lastMode, 0);
   EXPECT_EQ(TextureFactor(), 0u);  // the blend factor replaced the grey
   uint32_t photo = Centre();
   EXPECT_TRUE(Near(photo, {128, 128, 128}, 2)) << Describe(photo);
@@ -194,7 +196,7 @@ TEST_F(FrameTest, FirstFrameAppliesEveryStateEvenWhenTheCachesMatch) {
   // Something else changed the device; the caches still say mode 0, g 1, l 0.
   session_->renderer.SetCompositionMode(1);
   session_->renderer.device->SetRenderState(D3DRS_TEXTUREFACTOR, 0x00808080);
-  ASSERT_EQ(lastMode, 0);
+  ASSERT_EQ(session_->frame.lastMode, 0);
   session_->firstFrame = true;
   PhotoReady();
   ASSERT_EQ(RenderFrame(*session_), S_OK);

@@ -59,7 +59,7 @@ class LoaderTest : public testing::Test {
     const uint32_t index = session().photoIndex;
     const size_t count = session().photoFiles.Count();
     session().shownIndex = index == 0 ? static_cast<uint32_t>(count - 1) : index - 1;
-    const int32_t shown = session().photoOrientation;
+    const int32_t shown = session().staged.orientation;
     session().slideStart = GetTickCount();
     SetEvent(session().loadPhotoEvent.get());
     return shown;
@@ -80,7 +80,7 @@ TEST_F(LoaderTest, EachRequestStagesTheNextPhotoAndWraps) {
   std::vector<uint32_t> next;
   for (int i = 0; i < 4; ++i) {
     ASSERT_TRUE(Request());
-    staged.push_back(session().photoOrientation);
+    staged.push_back(session().staged.orientation);
     next.push_back(session().photoIndex);
   }
   EXPECT_EQ(staged, (std::vector<int32_t>{1, 2, 3, 1}));
@@ -98,7 +98,7 @@ TEST_F(LoaderTest, BadFilesAreDroppedAndTheGoodOnesKept) {
   std::vector<int32_t> staged;
   for (int i = 0; i < 4; ++i) {
     ASSERT_TRUE(Request());
-    staged.push_back(session().photoOrientation);
+    staged.push_back(session().staged.orientation);
   }
   EXPECT_EQ(staged, (std::vector<int32_t>{1, 2, 3, 1}));
   EXPECT_EQ(Listed(), (std::vector<std::wstring>{Small(1), Small(2), Small(3)}));
@@ -126,7 +126,7 @@ TEST_F(LoaderTest, APathThatVanishedBeforeItsTurnIsDropped) {
   ASSERT_TRUE(DeleteFileW(copy.c_str()));
   ASSERT_TRUE(RemoveDirectoryW(folder.c_str()));
   ASSERT_TRUE(Request());
-  EXPECT_EQ(session().photoOrientation, 2);
+  EXPECT_EQ(session().staged.orientation, 2);
   EXPECT_EQ(Listed(), (std::vector<std::wstring>{Small(1), Small(2)}));
 }
 
