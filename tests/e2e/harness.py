@@ -48,10 +48,11 @@ class Screenshot:
         return self.pixel(self.width // 2, self.height // 2)
 
 
-def screenshot(name=None):
-    """The whole screen; also saved as OUT/<name>.png when named, for people to look at."""
-    ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=ENV, check=True, timeout=20,
-                         capture_output=True).stdout
+def screenshot(name=None, env=None):
+    """The whole screen (of env's display, the session's by default); also
+    saved as OUT/<name>.png when named, for people to look at."""
+    ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=env or ENV, check=True,
+                         timeout=20, capture_output=True).stdout
     # P6 header: magic, width, height, maxval, each followed by one whitespace.
     fields, pos = [], 0
     while len(fields) < 4:
