@@ -1,6 +1,8 @@
 """Two monitors side by side: Xephyr with two 800x600 heads (+xinerama) nested
 in the session's Xvfb, with a Wine prefix of its own (Wine takes its monitor
-layout from the first display a prefix's server sees). The photos show on the
+layout from the first display a prefix's server sees). Xephyr's RandR is off:
+with it, Wine asks RandR, which reports one 800x600 output, and never looks at
+Xinerama's two heads. The photos show on the
 primary monitor, the other one is black for the whole show, never the
 desktop, and input on either monitor ends the saver."""
 
@@ -25,7 +27,7 @@ def dual_head(tmp_path_factory):
     display_file = folder / "display"
     with open(display_file, "w") as out:
         # Xephyr writes the display number it found free once it is ready.
-        xephyr = subprocess.Popen(["Xephyr", "+xinerama", "-noreset", "-ac", "-nolisten", "tcp",
+        xephyr = subprocess.Popen(["Xephyr", "+xinerama", "-extension", "RANDR", "-noreset", "-ac", "-nolisten", "tcp",
                                    "-displayfd", str(out.fileno()),
                                    "-screen", "800x600+0+0", "-screen", "800x600+800+0"],
                                   env=ENV, pass_fds=(out.fileno(),), stdout=subprocess.DEVNULL,
