@@ -36,3 +36,7 @@ bool RunLoadStep(MediaList& files, uint32_t& photoIndex, bool photoRandom, const
   if (photoIndex == 0 && photoRandom) actions.reshuffle();
   return true;
 }
+
+int32_t ShownSlideTime(int32_t storedSlideTime) {
+  return storedSlideTime < kShortestShownSlideMs ? kShortestShownSlideMs : storedSlideTime;
+}

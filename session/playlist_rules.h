@@ -22,6 +22,12 @@ uint32_t PreviousPhotoIndex(uint32_t shownIndex, size_t count);
 // added: the wrap already ends the slide.
 uint32_t SlideStartAfterPause(uint32_t slideStart, uint32_t pauseStart, uint32_t now);
 
+// The slide time the running show uses. Below one second the show would
+// change photos, and flash through black or white, several times a second: a
+// hazard to photosensitive viewers. The stored setting is left as it is.
+constexpr int32_t kShortestShownSlideMs = 1000;
+int32_t ShownSlideTime(int32_t storedSlideTime);
+
 // slideStart moved back by one slide time, so that the slide on screen counts
 // as over. Wraps like the tick counter.
 uint32_t SlideStartExpired(uint32_t slideStart, int32_t slideTime);

@@ -21,6 +21,7 @@ constexpr DWORD kPauseAfterFailedDecodeMs = 100;
 
 void BuildPlaylists(SlideshowSession& session) {
   session.sessionSettings = saverSettings;
+  session.sessionSettings.slideTime = ShownSlideTime(saverSettings.slideTime);
 
   session.photoFiles.Clear();
   session.photoIndex = 0;

@@ -25,6 +25,12 @@ TEST(IndexArithmetic, WrapsAtTheEndOfTheList) {
   EXPECT_EQ(PreviousPhotoIndex(0, 0), 0u);
 }
 
+TEST(SlideClock, TheShowNeverChangesPhotosMoreThanOnceASecond) {
+  for (int32_t stored : {-5, 0, 1, 500, 999}) EXPECT_EQ(ShownSlideTime(stored), 1000) << stored;
+  EXPECT_EQ(ShownSlideTime(1000), 1000);
+  EXPECT_EQ(ShownSlideTime(7500), 7500);
+}
+
 TEST(SlideClock, APauseMovesTheSlideStartByItsLength) {
   // A 10 s pause 2.5 s into a 5 s slide: after the resume the slide has
   // exactly the 2.5 s it had left.
