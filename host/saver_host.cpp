@@ -6,6 +6,7 @@
 
 #include "host/command_line.h"
 #include "host/configure_mode.h"
+#include "host/monitor_covers.h"
 #include "host/saver_window.h"
 #include "host/system_library.h"
 #include "ownership/gdi_holders.h"
@@ -137,7 +138,11 @@ int RunSaver(HINSTANCE instance, HWND parent) {
                                   area.bottom - area.top, parent, nullptr, instance, &state);
   }
   if (saverWindow) {
-    if (!parent) SetForegroundWindow(saverWindow);
+    if (!parent) {
+      // The show's device has taken the primary monitor by now.
+      CoverOtherMonitors(saverWindow, instance);
+      SetForegroundWindow(saverWindow);
+    }
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
       TranslateMessage(&message);
@@ -146,6 +151,12 @@ int RunSaver(HINSTANCE instance, HWND parent) {
     result = static_cast<int>(message.wParam);
   }
   UnloadPasswordVerifier(state);
+  if (session->workersLeftRunning) {
+    // A worker is still deep in a decode of a photo nobody will see. End now,
+    // without the destructors that would free what it is drawing on; the
+    // process's end takes the thread with it.
+    ExitProcess(static_cast<UINT>(result));
+  }
   return result;
 }
 

@@ -10,6 +10,12 @@ HANDLE CreateSessionEvent(const wchar_t* name) { return CreateEventW(nullptr, FA
 
 HRESULT RunLoader(SlideshowSession& session) {
   if (!session.loadPhotoEvent || !session.loadCompleteEvent || !session.stopLoaderEvent) return E_INVALIDARG;
+  if (session.listsToExpand) {
+    // Nothing else touches the lists before the first completion or this notice.
+    ExpandPlaylists(session, session.photoEntries, session.musicEntries);
+    session.listsToExpand = false;
+    if (session.window) PostMessageW(session.window, kListsReadyMessage, 0, 0);
+  }
   // Request first: when both are signalled the request is served and the stop
   // is seen on the next wait.
   const HANDLE waitOn[2] = {session.loadPhotoEvent.get(), session.stopLoaderEvent.get()};
@@ -45,11 +51,14 @@ HRESULT StartLoaderThread(SlideshowSession& session) {
   return S_OK;
 }
 
-void StopWorkerThread(AutoHandle& thread, const AutoHandle& stopEvent) {
-  if (!thread) return;
+bool StopWorkerThread(AutoHandle& thread, const AutoHandle& stopEvent, DWORD waitMs) {
+  if (!thread) return true;
   if (stopEvent) SetEvent(stopEvent.get());
-  if (WaitForSingleObject(thread.get(), kWorkerStopTimeoutMs) != WAIT_OBJECT_0) TerminateThread(thread.get(), 0);
-  thread.reset();
+  const bool ended = WaitForSingleObject(thread.get(), waitMs) == WAIT_OBJECT_0;
+  thread.reset();  // closing the handle leaves a running thread running
+  return ended;
 }
 
-void StopLoaderThread(SlideshowSession& session) { StopWorkerThread(session.loaderThread, session.stopLoaderEvent); }
+bool StopLoaderThread(SlideshowSession& session) {
+  return StopWorkerThread(session.loaderThread, session.stopLoaderEvent, kLoaderStopWaitMs);
+}

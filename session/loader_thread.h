@@ -19,13 +19,21 @@ HRESULT CreateLoaderEvents(SlideshowSession& session);
 // Starts LoaderThread at the lowest priority.
 HRESULT StartLoaderThread(SlideshowSession& session);
 
-// Signals the stop, waits up to 5000 ms, terminates a thread that does not
-// end, and closes its handle.
-void StopLoaderThread(SlideshowSession& session);
+// Posted to the session's window once the loader has expanded the lists:
+// the music can start.
+constexpr UINT kListsReadyMessage = WM_APP + 1;
 
-constexpr DWORD kWorkerStopTimeoutMs = 5000;
+// Stops the loader as StopWorkerThread does, waiting kLoaderStopWaitMs: a
+// decode of a huge photo cannot be cut short, and the process must not wait
+// on one it no longer needs. False when the loader was left running.
+bool StopLoaderThread(SlideshowSession& session);
 
-// Both workers stop this way: signal the stop event, wait up to 5000 ms,
-// terminate a thread that does not end, and close its handle. Nothing
-// happens without a thread.
-void StopWorkerThread(AutoHandle& thread, const AutoHandle& stopEvent);
+constexpr DWORD kLoaderStopWaitMs = 250;
+constexpr DWORD kRenderStopWaitMs = 2000;
+
+// Both workers stop this way: signal the stop event, wait up to `waitMs`, and
+// close the handle. A thread that has not ended is left running, never
+// terminated: it may hold a lock inside GDI+, Direct3D or the heap, and
+// killing it there would leave them locked or broken. False then; true when
+// the thread ended or there was none.
+bool StopWorkerThread(AutoHandle& thread, const AutoHandle& stopEvent, DWORD waitMs);

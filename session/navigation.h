@@ -9,10 +9,8 @@
 HRESULT PauseShow(SlideshowSession& session);
 HRESULT ResumeShow(SlideshowSession& session);
 
-// Ask the loader for the photo after (before) the one on screen and end the
-// current slide at once. E_FAIL when the loader does not finish its current
-// request within 5000 ms or there are no photos; the show then goes on as it was.
+// Asks for the photo after (before) the one on screen, which ends the current
+// slide as soon as it is ready; presses while the loader is busy add up.
+// Returns at once; S_OK. Ignored while paused or before the show runs.
 HRESULT NextPhoto(SlideshowSession& session);
 HRESULT PreviousPhoto(SlideshowSession& session);
-
-constexpr DWORD kNavigationWaitMs = 5000;

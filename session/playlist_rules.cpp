@@ -7,12 +7,17 @@ uint32_t PreviousPhotoIndex(uint32_t shownIndex, size_t count) {
   return shownIndex - 1;
 }
 
-uint32_t SlideStartAfterPause(uint32_t slideStart, uint32_t pauseStart, uint32_t now) {
-  return now > pauseStart ? slideStart + (now - pauseStart) : slideStart;
+uint32_t SteppedPhotoIndex(uint32_t from, int steps, size_t count) {
+  if (count == 0) return 0;
+  // A whole turn round the list changes nothing.
+  const long long turns = steps % static_cast<long long>(count);
+  for (long long k = 0; k < turns; ++k) from = NextPhotoIndex(from, count);
+  for (long long k = 0; k > turns; --k) from = PreviousPhotoIndex(from, count);
+  return from;
 }
 
-uint32_t SlideStartExpired(uint32_t slideStart, int32_t slideTime) {
-  return slideStart - static_cast<uint32_t>(slideTime);
+uint32_t SlideStartAfterPause(uint32_t slideStart, uint32_t pauseStart, uint32_t now) {
+  return now > pauseStart ? slideStart + (now - pauseStart) : slideStart;
 }
 
 bool RunLoadStep(MediaList& files, uint32_t& photoIndex, bool photoRandom, const LoadStepActions& actions) {
@@ -30,4 +35,8 @@ bool RunLoadStep(MediaList& files, uint32_t& photoIndex, bool photoRandom, const
   if (files.Empty()) return false;
   if (photoIndex == 0 && photoRandom) actions.reshuffle();
   return true;
+}
+
+int32_t ShownSlideTime(int32_t storedSlideTime) {
+  return storedSlideTime < kShortestShownSlideMs ? kShortestShownSlideMs : storedSlideTime;
 }

@@ -13,15 +13,19 @@
 // may be stale (past the end) after removals; the loader wraps the result.
 uint32_t NextPhotoIndex(uint32_t shownIndex, size_t count);
 uint32_t PreviousPhotoIndex(uint32_t shownIndex, size_t count);
+// `steps` presses of Right (positive) or Left (negative) from `from`.
+uint32_t SteppedPhotoIndex(uint32_t from, int steps, size_t count);
 
 // slideStart moved forward by the length of a pause that began at pauseStart
 // and ends at now. When the tick counter wrapped during the pause nothing is
 // added: the wrap already ends the slide.
 uint32_t SlideStartAfterPause(uint32_t slideStart, uint32_t pauseStart, uint32_t now);
 
-// slideStart moved back by one slide time, so that the slide on screen counts
-// as over. Wraps like the tick counter.
-uint32_t SlideStartExpired(uint32_t slideStart, int32_t slideTime);
+// The slide time the running show uses. Below one second the show would
+// change photos, and flash through black or white, several times a second: a
+// hazard to photosensitive viewers. The stored setting is left as it is.
+constexpr int32_t kShortestShownSlideMs = 1000;
+int32_t ShownSlideTime(int32_t storedSlideTime);
 
 struct LoadStepActions {
   std::function<bool()> decode;        // the entry at photoIndex; true on success

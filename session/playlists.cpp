@@ -27,10 +27,18 @@ HRESULT ExpandMusicEntry(const wchar_t* entry, SlideshowSession& session) {
   return ExpandEntry(session.music.musicFiles, entry, session.sessionSettings.musicIncludeSubDir);
 }
 
+void CopyShowSettings(SlideshowSession& session, const SaverSettings& settings) {
+  session.sessionSettings = settings;
+  session.sessionSettings.slideTime = ShownSlideTime(settings.slideTime);
+}
+
 void BuildPlaylists(SlideshowSession& session, const SaverSettings& settings, const MediaList& photoEntries,
                     const MediaList& musicEntries) {
-  session.sessionSettings = settings;
+  CopyShowSettings(session, settings);
+  ExpandPlaylists(session, photoEntries, musicEntries);
+}
 
+void ExpandPlaylists(SlideshowSession& session, const MediaList& photoEntries, const MediaList& musicEntries) {
   session.photoFiles.Clear();
   session.photoIndex = 0;
   for (const std::wstring& entry : photoEntries) ExpandPhotoEntry(entry.c_str(), session);

@@ -8,9 +8,17 @@
 #include "session/slideshow_session.h"
 
 // Copies the live settings into the session and expands the configured
-// entries into its file lists, shuffled when random order is on.
+// entries into its file lists, shuffled when random order is on: the two
+// steps below, one after the other.
 void BuildPlaylists(SlideshowSession& session, const SaverSettings& settings, const MediaList& photoEntries,
                     const MediaList& musicEntries);
+
+// The settings the show runs with (the slide time at least a second).
+void CopyShowSettings(SlideshowSession& session, const SaverSettings& settings);
+
+// The file lists from the configured entries, by the session's settings.
+// Walks folders: on the loader thread in a running saver.
+void ExpandPlaylists(SlideshowSession& session, const MediaList& photoEntries, const MediaList& musicEntries);
 
 // Appends the files an entry stands for to the session's photoFiles
 // (musicFiles), walking sub-folders when the session's photoIncludeSubDir

@@ -3,9 +3,11 @@
 #include <cstdlib>
 
 #include "render/render_frame.h"
+#include "render/slide_clock.h"
 #include "render/slide_motion.h"
 #include "session/frame_pacing.h"
 #include "session/loader_thread.h"
+#include "session/playlist_rules.h"
 #include "session/playlists.h"
 
 void BeginSlideChoices(SlideshowSession& session) {
@@ -15,18 +17,40 @@ void BeginSlideChoices(SlideshowSession& session) {
 
 namespace {
 
-// The slide change: the loader's completion is consumed here, and until the
+// The slide change: the loader's completion has been consumed, and until the
 // next request is signalled this thread owns the staging surface.
-HRESULT BeginSlide(SlideshowSession& session) {
-  if (WaitForSingleObject(session.loadCompleteEvent.get(), 0) != WAIT_OBJECT_0) return E_FAIL;
-  if (session.photoFiles.Empty()) return E_FAIL;
+void BeginSlide(SlideshowSession& session, uint32_t now) {
+  session.navigating = false;
   session.shownIndex =
       session.photoIndex == 0 ? static_cast<uint32_t>(session.photoFiles.Count() - 1) : session.photoIndex - 1;
   BeginSlideChoices(session);
   BeginSlideOnDevice(session.renderer, session.stagingDC.get(), session.slide.effectCode, session.frame);
-  session.slideStart = GetTickCount();
+  session.slideStart = now;
   SetEvent(session.loadPhotoEvent.get());
-  return S_OK;
+}
+
+// Left or Right pressed since the last look: the staged photo is not the one
+// asked for, so the loader is sent to the photo that is. Holding the
+// completion, this thread owns the list and the index.
+void Retarget(SlideshowSession& session, int steps) {
+  const uint32_t from = session.navigating ? session.navigationTarget : session.shownIndex.load();
+  session.navigationTarget = SteppedPhotoIndex(from, steps, session.photoFiles.Count());
+  session.navigating = true;
+  session.photoIndex = session.navigationTarget;
+  SetEvent(session.loadPhotoEvent.get());
+}
+
+// True when a new slide began. The loader's completion is taken only when the
+// slide is over or a step was asked for; without one the slide goes on.
+bool TakeStagedPhoto(SlideshowSession& session, uint32_t now) {
+  if (WaitForSingleObject(session.loadCompleteEvent.get(), 0) != WAIT_OBJECT_0) return false;
+  if (session.photoFiles.Empty()) return false;
+  if (const int steps = session.pendingSteps.exchange(0); steps != 0) {
+    Retarget(session, steps);
+    return false;
+  }
+  BeginSlide(session, now);
+  return true;
 }
 
 }  // namespace
@@ -35,11 +59,16 @@ HRESULT RenderFrame(SlideshowSession& session) {
   if (!session.showRunning || session.paused) return S_OK;
   const bool firstFrame = session.firstFrame;
   const int32_t slideTime = session.sessionSettings.slideTime;
-  if (SlideIsOver(GetTickCount(), session.slideStart, slideTime, firstFrame)) {
-    if (HRESULT hr = BeginSlide(session); FAILED(hr)) return hr;
-  } else {
-    session.frame.slideProgress = AdvanceProgress(session.frame.slideProgress, session.frameInterval, slideTime);
+  const uint32_t now = SlideClockNow();
+  const bool over = SlideIsOver(now, session.slideStart, slideTime, firstFrame);
+  const bool stepAsked = session.pendingSteps.load() != 0 || session.navigating;
+  bool began = false;
+  if (over || stepAsked) {
+    began = TakeStagedPhoto(session, now);
+    // Nothing new to show yet: the last frame stays on the screen.
+    if (!began && over) return E_FAIL;
   }
+  if (!began) session.frame.slideProgress = SlideProgressAt(now, session.slideStart, slideTime);
   // A frame the device refuses is simply not seen; the next one tries again.
   DrawSlideFrame(session.renderer, session.slide, session.frame, firstFrame);
   session.firstFrame = false;
@@ -50,10 +79,17 @@ HRESULT RunRenderer(SlideshowSession& session) {
   if (!session.stopRenderEvent) return E_INVALIDARG;
   // RenderFrame draws each slide's random choices on this thread.
   SeedThreadRand();
+  const HANDLE waitOn[2] = {session.stopRenderEvent.get(), session.repaintEvent.get()};
+  const DWORD events = session.repaintEvent ? 2 : 1;
   DWORD timeout = session.frameInterval;
   for (;;) {
-    const DWORD woke = WaitForSingleObject(session.stopRenderEvent.get(), timeout);
+    const DWORD woke = WaitForMultipleObjects(events, waitOn, FALSE, timeout);
     if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
+    if (woke == WAIT_OBJECT_0 + 1) {
+      // The window was uncovered while paused: the frame on hold, again.
+      if (session.paused && !session.firstFrame) session.renderer.DrawFrame();
+      continue;
+    }
     if (woke != WAIT_TIMEOUT) continue;
     RenderFrame(session);
     timeout = RenderWaitMs(session.frameInterval, session.showRunning, session.paused);
@@ -69,6 +105,8 @@ DWORD WINAPI RenderThread(void* session) {
 HRESULT StartRenderThread(SlideshowSession& session) {
   session.stopRenderEvent.reset(CreateEventW(nullptr, FALSE, FALSE, L"BrindoraPro_StopThRefresh"));
   if (!session.stopRenderEvent) return E_FAIL;
+  session.repaintEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  if (!session.repaintEvent) return E_FAIL;
   session.renderThread.reset(CreateThread(nullptr, 0, RenderThread, &session, 0, nullptr));
   if (!session.renderThread) return E_FAIL;
   SetThreadAffinityMask(session.renderThread.get(), 1);
@@ -76,4 +114,10 @@ HRESULT StartRenderThread(SlideshowSession& session) {
   return S_OK;
 }
 
-void StopRenderThread(SlideshowSession& session) { StopWorkerThread(session.renderThread, session.stopRenderEvent); }
+bool StopRenderThread(SlideshowSession& session) {
+  return StopWorkerThread(session.renderThread, session.stopRenderEvent, kRenderStopWaitMs);
+}
+
+void RequestRepaint(SlideshowSession& session) {
+  if (session.repaintEvent) SetEvent(session.repaintEvent.get());
+}

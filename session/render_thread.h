@@ -16,13 +16,19 @@ HRESULT RunRenderer(SlideshowSession& session);
 HRESULT StartRenderThread(SlideshowSession& session);
 
 // Takes the staged photo over when the slide is due, then draws and presents
-// one frame. E_FAIL when the next photo is not ready (nothing is drawn).
+// one frame. E_FAIL when the slide is over and the next photo is not ready
+// (nothing is drawn). Steps asked for by Left and Right are taken over here,
+// when the loader is done; the slide on screen goes on meanwhile.
 HRESULT RenderFrame(SlideshowSession& session);
 
 // Draws the new slide's motion, easing, fade, transition and colour effect
 // from this thread's rand.
 void BeginSlideChoices(SlideshowSession& session);
 
-// Signals the stop, waits up to 5000 ms, terminates a thread that does not
-// end, and closes its handle.
-void StopRenderThread(SlideshowSession& session);
+// Stops the thread as StopWorkerThread does, waiting kRenderStopWaitMs; false
+// when it was left running.
+bool StopRenderThread(SlideshowSession& session);
+
+// Asks the render thread to show the paused frame again. The window thread
+// never presents itself: the device serves one thread only.
+void RequestRepaint(SlideshowSession& session);

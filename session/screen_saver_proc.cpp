@@ -8,7 +8,9 @@
 #include "music/music_player.h"
 #include "music/music_rules.h"
 #include "music/volume.h"
+#include "session/loader_thread.h"
 #include "session/navigation.h"
+#include "session/render_thread.h"
 #include "session/session_lifecycle.h"
 #include "session/show_music.h"
 #include "settings/settings_store.h"
@@ -18,10 +20,8 @@ namespace {
 void OnPaint(HWND window, SlideshowSession& session) {
   PAINTSTRUCT paint;
   BeginPaint(window, &paint);
-  // While paused the render thread draws nothing: show the last frame again.
-  if (session.paused && session.renderer.device) {
-    session.renderer.device->Present(nullptr, nullptr, nullptr, nullptr);
-  }
+  // While paused the render thread draws nothing unless asked: the last frame again.
+  if (session.paused) RequestRepaint(session);
   EndPaint(window, &paint);
 }
 
@@ -112,6 +112,9 @@ LRESULT WINAPI ScreenSaverProcW(HWND window, UINT message, WPARAM wParam, LPARAM
     case MM_MCINOTIFY:
       OnMusicNotify(wParam, session);
       break;
+    case kListsReadyMessage:
+      StartMusic(session);
+      return 0;
   }
   return link && link->next ? link->next(window, message, wParam, lParam)
                             : DefWindowProcW(window, message, wParam, lParam);

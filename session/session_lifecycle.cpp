@@ -19,18 +19,26 @@ void Check(HRESULT result) {
 }
 
 // Releases, in the stop order, whatever a start has made; what does not exist
-// is skipped. The staging surface stays until the process ends.
+// is skipped. The staging surface stays until the process ends. A worker left
+// running (deep in a decode) keeps everything it may touch: the events, GDI+
+// and the surface it draws on, and the device for the render thread.
 void ReleaseSession(SlideshowSession& session) {
-  StopRenderThread(session);
-  StopLoaderThread(session);
+  session.fineTimer.End();
+  const bool renderStopped = StopRenderThread(session);
+  const bool loaderStopped = StopLoaderThread(session);
+  session.firstFrame = false;
+  session.sessionInitialised = false;
+  if (!renderStopped || !loaderStopped) {
+    session.workersLeftRunning = true;
+    return;
+  }
   session.loadPhotoEvent.reset();
   session.loadCompleteEvent.reset();
   session.stopLoaderEvent.reset();
   session.stopRenderEvent.reset();
+  session.repaintEvent.reset();
   StopStagingGraphics(session);
   session.renderer.Release();
-  session.firstFrame = false;
-  session.sessionInitialised = false;
 }
 
 }  // namespace
@@ -38,10 +46,13 @@ void ReleaseSession(SlideshowSession& session) {
 HRESULT BeginSession(HWND window, bool fullScreen, SlideshowSession& session) {
   LoadSettings();
   LimitEffectsToShaderLevel();
-  BuildPlaylists(session, saverSettings, photoEntries, musicEntries);
-  const HRESULT started = StartSession(fullScreen, window, session);
-  if (FAILED(started)) return started;
-  return StartMusic(session);
+  CopyShowSettings(session, saverSettings);
+  // The loader walks the folders; the music starts when it is done
+  // (kListsReadyMessage), the first photo shows when it is staged.
+  session.photoEntries = photoEntries;
+  session.musicEntries = musicEntries;
+  session.listsToExpand = true;
+  return StartSession(fullScreen, window, session);
 }
 
 HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
@@ -49,6 +60,7 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
   session.window = window;
   session.renderer.fullScreen = fullScreen;
   try {
+    session.fineTimer.Begin(1);
     Check(CreateStagingSurface(session, window));
     Check(session.renderer.Init(window));
     session.frameInterval = session.renderer.frameInterval;
@@ -56,13 +68,10 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
     Check(CreateLoaderEvents(session));
     Check(StartLoaderThread(session));
 
-    // The first photo is staged before anything is drawn.
+    // The first request; the render thread's first frame waits for its
+    // completion, however long a sleeping disk or a run of bad files takes,
+    // while the window thread goes on (black screen, keys, music).
     SetEvent(session.loadPhotoEvent.get());
-    if (WaitForSingleObject(session.loadCompleteEvent.get(), kFirstPhotoWaitMs) != WAIT_OBJECT_0) {
-      throw StartFailure{E_FAIL};
-    }
-    // Hand the completion on to the render thread's first frame.
-    SetEvent(session.loadCompleteEvent.get());
     session.firstFrame = true;
 
     Check(StartRenderThread(session));

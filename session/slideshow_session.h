@@ -13,6 +13,7 @@
 #include "ownership/gdi_holders.h"
 #include "ownership/gdiplus_holders.h"
 #include "ownership/scoped_handle.h"
+#include "ownership/timer_resolution.h"
 #include "render/render_frame.h"
 #include "render/renderer.h"
 #include "render/slide_motion.h"
@@ -40,6 +41,17 @@ struct SlideshowSession {
   AutoHandle loadCompleteEvent;  // "BrindoraPro_LoadPhotoComplete"
   AutoHandle stopLoaderEvent;    // "BrindoraPro_StopThLoadPhoto"
   AutoHandle stopRenderEvent;    // "BrindoraPro_StopThRefresh"
+  // Unnamed, auto-reset: the UI thread asks the render thread to show the
+  // paused frame again (a window uncovered while paused). Only that thread
+  // touches the device.
+  AutoHandle repaintEvent;
+
+  // 1 ms timers while the show runs: frame waits and the slide clock.
+  FineTimerResolution fineTimer;
+  // A worker that did not stop in time is left running rather than killed in
+  // the middle of a decode; then nothing it may touch is released, and the
+  // process must end without running its destructors.
+  bool workersLeftRunning = false;
 
   bool sessionInitialised = false;
   // Single-byte flags shared by the UI and the worker threads without a lock;
@@ -71,6 +83,22 @@ struct SlideshowSession {
   // Written by the render thread, read by the UI thread to navigate.
   std::atomic<uint32_t> shownIndex = 0;
   PhotoLayout staged;
+
+  // Left and Right never wait for the loader: the UI thread adds +1 or -1
+  // here and the render thread takes the steps over when it next holds the
+  // loader's completion; until the photo asked for arrives, `navigating`
+  // and `navigationTarget` (render thread only) remember where it is going.
+  std::atomic<int> pendingSteps = 0;
+  bool navigating = false;
+  uint32_t navigationTarget = 0;
+
+  // The configured entries, expanded into the file lists by the loader
+  // thread before its first photo when `listsToExpand` is set, so that the
+  // window thread never waits on the file system. The window hears of it by
+  // kListsReadyMessage.
+  bool listsToExpand = false;
+  MediaList photoEntries;
+  MediaList musicEntries;
 
   MusicPlayback music;
   // Space pauses when set and resumes when clear; UI thread only.

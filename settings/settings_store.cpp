@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ownership/scoped_handle.h"
+#include "settings/section_entries.h"
 #include "settings/settings_path.h"
 
 SaverSettings saverSettings{};
@@ -60,17 +61,19 @@ bool ReadBool(const wchar_t* section, const wchar_t* key, bool fallback, const s
 }
 
 void ReadEntryList(const wchar_t* section, MediaList& list, const std::wstring& file) {
-  // Room for one character more than an entry may have, to tell a path that
-  // fits from one that was cut short.
-  wchar_t value[kMaxEntryChars + 2];
-  for (size_t i = 0; i < kMaxMediaEntries; ++i) {
-    DWORD length = GetPrivateProfileStringW(section, std::to_wstring(i).c_str(), L"", value,
-                                            static_cast<DWORD>(std::size(value)), file.c_str());
-    if (length == 0) break;
-    // A cut-short path would name some other file; such an entry is skipped.
-    if (length > kMaxEntryChars) continue;
-    list.Append(value);
+  // The whole section in one read; a full buffer answers size - 2, so grow
+  // until the section fits (a full list of long paths is a few megabytes).
+  std::wstring block(64 * 1024, L'\0');
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(block.size());
+    const DWORD length = GetPrivateProfileSectionW(section, block.data(), size, file.c_str());
+    if (length + 2 < size || size >= 16 * 1024 * 1024) {
+      block.resize(std::min<size_t>(length + 1, block.size()));
+      break;
+    }
+    block.assign(static_cast<size_t>(size) * 2, L'\0');
   }
+  AppendSectionEntries(SectionValues(block), list);
 }
 
 void ReadCodeListKeys(const wchar_t* section, int capacity, int32_t highestCode, int32_t* codes, int32_t& count,

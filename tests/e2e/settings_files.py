@@ -38,16 +38,36 @@ def checker_png(path, rgb, other, square=32, size=(256, 256)):
     for y in range(height):
         cells = [rgb if (x // square + y // square) % 2 == 0 else other for x in range(width)]
         rows.append(b"\x00" + b"".join(bytes(c) for c in cells))
-    raw = zlib.compress(b"".join(rows), 9)
+    Path(path).write_bytes(png_bytes(width, height, zlib.compress(b"".join(rows), 9)))
+    return Path(path)
 
+
+def png_bytes(width, height, compressed_rows):
+    """An 8-bit RGB PNG around rows already filtered and compressed."""
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
     header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
-    Path(path).write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", raw) + chunk(b"IEND", b""))
-    return Path(path)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", compressed_rows) + chunk(b"IEND", b"")
 
 
 def windows_path(path):
     """Wine shows the Linux root as drive Z:."""
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def huge_png(path, rgb, size):
+    """A PNG of one colour too large to decode quickly (kept: it takes seconds
+    to make). Rows are compressed one at a time, so no image is held in memory."""
+    path = Path(path)
+    if path.exists():
+        return path
+    width, height = size
+    row = b"\x00" + bytes(rgb) * width
+    packer = zlib.compressobj(1)
+    parts = [packer.compress(row) for _ in range(height)]
+    parts.append(packer.flush())
+    partial = path.with_suffix(".part")
+    partial.write_bytes(png_bytes(width, height, b"".join(parts)))
+    partial.rename(path)
+    return path

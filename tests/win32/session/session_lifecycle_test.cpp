@@ -94,17 +94,19 @@ class SessionLifecycle : public testing::Test {
     EXPECT_FALSE(s.sessionInitialised);
     EXPECT_FALSE(s.loaderThread);
     EXPECT_FALSE(s.renderThread);
-    EXPECT_FALSE(s.loadPhotoEvent || s.loadCompleteEvent || s.stopLoaderEvent || s.stopRenderEvent);
+    EXPECT_FALSE(s.loadPhotoEvent || s.loadCompleteEvent || s.stopLoaderEvent || s.stopRenderEvent || s.repaintEvent);
     EXPECT_FALSE(s.stagingGraphics);
     EXPECT_FALSE(s.renderer.device);
     EXPECT_FALSE(s.firstFrame);
+    EXPECT_FALSE(s.fineTimer.active()) << "the 1 ms timer period was not given back";
+    EXPECT_FALSE(s.workersLeftRunning);
   }
 
   HWND window_ = nullptr;
   std::vector<HANDLE> blockers_;
 };
 
-TEST_F(SessionLifecycle, StartStagesTheFirstPhotoAndStopReleasesEverything) {
+TEST_F(SessionLifecycle, StartAsksForTheFirstPhotoAndStopReleasesEverything) {
   PhotoFolder photos;
   slideshowSession.photoFiles.Append(photos.path() + L"\\photo.bmp");
 
@@ -114,6 +116,9 @@ TEST_F(SessionLifecycle, StartStagesTheFirstPhotoAndStopReleasesEverything) {
   EXPECT_TRUE(s.firstFrame);
   EXPECT_FALSE(s.renderer.fullScreen);
   EXPECT_EQ(s.frameInterval, s.renderer.frameInterval);
+  EXPECT_TRUE(s.fineTimer.active());
+  EXPECT_EQ(WaitForSingleObject(s.loadCompleteEvent.get(), 10000), WAIT_OBJECT_0) << "the first photo never came";
+  SetEvent(s.loadCompleteEvent.get());
   EXPECT_EQ(s.photoIndex, 0u) << "one photo: the loader wrapped past it";
   EXPECT_EQ(GetThreadPriority(s.loaderThread.get()), THREAD_PRIORITY_LOWEST);
   EXPECT_EQ(GetThreadPriority(s.renderThread.get()), THREAD_PRIORITY_TIME_CRITICAL);
@@ -131,6 +136,21 @@ TEST_F(SessionLifecycle, StartStagesTheFirstPhotoAndStopReleasesEverything) {
   EXPECT_EQ(StopSession(slideshowSession), S_OK);
 }
 
+TEST_F(SessionLifecycle, TheStartNeverWaitsForASlowFirstPhoto) {
+  // Thirty missing files first: the loader spends seconds on them.
+  for (int n = 0; n < 30; ++n) slideshowSession.photoFiles.Append(L"Z:\\nowhere\\missing" + std::to_wstring(n) + L".jpg");
+  PhotoFolder photos;
+  slideshowSession.photoFiles.Append(photos.path() + L"\\photo.bmp");
+  const DWORD start = GetTickCount();
+  ASSERT_EQ(StartSession(false, window_, slideshowSession), S_OK);
+  EXPECT_LT(GetTickCount() - start, 2000u);
+  EXPECT_EQ(WaitForSingleObject(slideshowSession.loadCompleteEvent.get(), 0), WAIT_TIMEOUT) << "the start waited";
+  EXPECT_EQ(WaitForSingleObject(slideshowSession.loadCompleteEvent.get(), 20000), WAIT_OBJECT_0);
+  EXPECT_EQ(slideshowSession.photoFiles.Count(), 1u) << "the missing files were dropped";
+  EXPECT_EQ(StopSession(slideshowSession), S_OK);
+  ExpectNothingLeft();
+}
+
 TEST_F(SessionLifecycle, AnEmptyPhotoListStillStarts) {
   ASSERT_EQ(StartSession(true, window_, slideshowSession), S_OK);
   EXPECT_TRUE(slideshowSession.sessionInitialised);
@@ -143,7 +163,7 @@ TEST_F(SessionLifecycle, AFailedStepReleasesWhatTheStartHadMade) {
   ExpectNothingLeft();
   EXPECT_FALSE(EventExists(L"BrindoraPro_LoadPhoto"));
 
-  // Late: after the loader runs and the first photo is staged.
+  // Late: after the loader runs.
   CloseHandle(blockers_.back());
   blockers_.pop_back();
   Block(L"BrindoraPro_StopThRefresh");

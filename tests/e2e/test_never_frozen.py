@@ -1,0 +1,126 @@
+"""The saver never freezes: ending input ends the process at once, also in the
+middle of a long decode; Left and Right never make the window thread wait;
+a slow or bad start of the photo list, or a very long list, still gives a
+show; photos keep their own colours up to their edges. Solid photos, no
+fades or effects, so the centre pixel says which photo is on screen."""
+
+import os
+import subprocess
+import time
+from pathlib import Path
+
+import pytest
+
+from harness import ENV, OUT, WINE, run_x, screenshot, wait_until
+from settings_files import huge_png, solid_png, windows_path, write_settings
+
+RED, GREEN = (220, 30, 30), (30, 200, 30)
+FIXTURES = Path(os.environ.get("BRINDORA_OUT", "/tmp/brindora-e2e")).parent / "e2e-fixtures"
+
+
+def near(a, b, tolerance=12):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+
+def shows(colour, timeout):
+    return wait_until(lambda: near(screenshot().centre(), colour), timeout, step=0.05)
+
+
+@pytest.fixture(scope="module")
+def huge():
+    """20000 x 20000 pixels: seconds of decoding, wherever it is decoded."""
+    FIXTURES.mkdir(parents=True, exist_ok=True)
+    return huge_png(FIXTURES / "huge-20000.png", (40, 40, 200), (20000, 20000))
+
+
+def start(saver, photos, **settings):
+    run_x("xdotool", "mousemove", "640", "360")
+    write_settings(saver.ini, photos=[windows_path(p) for p in photos], **settings)
+    began = time.monotonic()
+    saver.start("/s")
+    return began
+
+
+def ends_within(saver, seconds):
+    """Presses a key; the time the process took to end, or None."""
+    pressed = time.monotonic()
+    run_x("xdotool", "key", "b")
+    code = saver.wait(timeout=10)
+    took = time.monotonic() - pressed
+    assert code == 0, f"exit code {code}"
+    return took if took <= seconds else pytest.fail(f"the process ended {took:.2f} s after the key")
+
+
+def window_round_trip(seconds):
+    """The slowest answer of the saver's window thread over `seconds`, in ms."""
+    out = subprocess.run([WINE, os.environ["BRINDORA_WINDOW_PROBE"], str(seconds)], env=ENV, capture_output=True,
+                         text=True, timeout=60).stdout
+    fields = dict(item.split("=") for item in out.split())
+    return float(fields["max_ms"])
+
+
+def test_a_key_during_a_long_decode_ends_the_process_at_once(saver, tmp_path, huge):
+    start(saver, [huge, solid_png(tmp_path / "red.png", RED)])
+    assert saver.window(), "no saver window"
+    time.sleep(1.5)  # well into the decode
+    ends_within(saver, 1.0)
+
+
+def test_right_during_a_long_decode_keeps_the_window_answering(saver, tmp_path, huge):
+    start(saver, [solid_png(tmp_path / "red.png", RED), huge, solid_png(tmp_path / "green.png", GREEN)],
+          slide_time=60000)
+    assert shows(RED, timeout=10), "the first photo never showed"
+    time.sleep(0.3)  # the loader is on the huge photo now
+    run_x("xdotool", "key", "Right")
+    slowest = window_round_trip(1.5)
+    assert 0 <= slowest < 100, f"the window thread took {slowest:.0f} ms to answer after Right"
+    ends_within(saver, 1.0)
+
+
+def test_sixty_bad_files_before_the_first_good_photo_still_give_a_show(saver, tmp_path):
+    bad = []
+    for n in range(60):
+        path = tmp_path / f"bad{n:02}.jpg"
+        path.write_text("not a photo")
+        bad.append(path)
+    began = start(saver, bad + [solid_png(tmp_path / "red.png", RED)])
+    assert saver.window(timeout=5), "no saver window"
+    assert shows(RED, timeout=20), "the first good photo never showed"
+    (OUT / "figures").mkdir(parents=True, exist_ok=True)
+    (OUT / "figures" / "sixty-bad-files.txt").write_text(f"first photo after {time.monotonic() - began:.2f} s\n")
+    assert window_round_trip(0.5) < 100
+    ends_within(saver, 1.0)
+
+
+def test_a_list_of_ten_thousand_entries_starts_at_once(saver, tmp_path):
+    folder = tmp_path / "many"
+    folder.mkdir()
+    photo = solid_png(folder / "red.png", RED).read_bytes()
+    paths = []
+    for n in range(10000):
+        path = folder / f"photo{n:05}.png"
+        path.write_bytes(photo)
+        paths.append(path)
+    began = start(saver, paths)
+    assert saver.window(timeout=10), "no saver window"
+    window_after = time.monotonic() - began
+    assert shows(RED, timeout=20), "no photo from a list of 10,000 entries"
+    photo_after = time.monotonic() - began
+    (OUT / "figures").mkdir(parents=True, exist_ok=True)
+    (OUT / "figures" / "ten-thousand-entries.txt").write_text(
+        f"window after {window_after:.2f} s, first photo after {photo_after:.2f} s\n")
+    # Wine's own start of a program is about a second of this here.
+    assert window_after < 3.0, f"the window took {window_after:.2f} s"
+    ends_within(saver, 1.0)
+
+
+def test_a_one_pixel_photo_fills_its_area_with_its_colour(saver, tmp_path):
+    start(saver, [solid_png(tmp_path / "dot.png", RED, size=(1, 1))], slide_time=60000)
+    assert shows(RED, timeout=10)
+    time.sleep(0.5)
+    shot = screenshot("one-pixel-photo")
+    # The square photo covers the middle of the screen at any zoom: every
+    # pixel there is the photo's own red, none darkened towards its edges.
+    off = [(x, y) for x in range(440, 841, 20) for y in range(160, 561, 20) if not near(shot.pixel(x, y), RED)]
+    assert not off, f"{len(off)} points not red, e.g. {off[:3]}: {[shot.pixel(*p) for p in off[:3]]}"
+    ends_within(saver, 1.0)
