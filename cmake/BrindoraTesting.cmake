@@ -33,12 +33,14 @@ function(brindora_add_wine_fixture)
 endfunction()
 
 # Properties every test run under Wine needs: the session, and one test at a
-# time per prefix (tests of one prefix share its wineserver).
+# time per prefix (tests of one prefix share its wineserver). The Wine
+# launcher exits 77 when the host cannot run the program's architecture.
 function(brindora_wine_test_properties name label)
   set_tests_properties(${name} PROPERTIES
     FIXTURES_REQUIRED ${BRINDORA_WINE_FIXTURE}
     RESOURCE_LOCK ${BRINDORA_WINE_FIXTURE}
     ENVIRONMENT "BRINDORA_HARNESS=${BRINDORA_HARNESS_DIR}"
+    SKIP_RETURN_CODE 77
     LABELS ${label}
     TIMEOUT 600)
 endfunction()

@@ -4,6 +4,7 @@
 
 #include "host/command_line.h"
 #include "host/configure_mode.h"
+#include "host/monitor_covers.h"
 #include "host/saver_window.h"
 #include "host/scoped_win.h"
 #include "host/system_library.h"
@@ -132,7 +133,11 @@ int RunSaver(HWND parent) {
                                   area.bottom - area.top, parent, nullptr, moduleInstance, nullptr);
   }
   if (saverWindow) {
-    if (!parent) SetForegroundWindow(saverWindow);
+    if (!parent) {
+      // The show's device has taken the primary monitor by now.
+      CoverOtherMonitors(saverWindow, moduleInstance);
+      SetForegroundWindow(saverWindow);
+    }
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
       TranslateMessage(&message);

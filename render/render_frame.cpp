@@ -51,10 +51,11 @@ HRESULT RenderFrame(SlideshowSession& session) {
   if (!session.showRunning || session.paused) return S_OK;
   const bool firstFrame = session.firstFrame;
   const int32_t slideTime = session.sessionSettings.slideTime;
-  if (SlideIsOver(GetTickCount(), session.slideStart, slideTime, firstFrame)) {
+  const uint32_t now = GetTickCount();
+  if (SlideIsOver(now, session.slideStart, slideTime, firstFrame)) {
     if (HRESULT hr = BeginSlide(session); FAILED(hr)) return hr;
   } else {
-    slideProgress = AdvanceProgress(slideProgress, session.frameInterval, slideTime);
+    slideProgress = SlideProgressAt(now, session.slideStart, slideTime);
   }
 
   const float p = slideProgress;

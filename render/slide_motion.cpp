@@ -153,9 +153,11 @@ uint32_t FadeLevelFactor(float g) {
 
 uint32_t BlendFactorValue(float l) { return ToByte(l * 255.0f) << 24; }
 
-float AdvanceProgress(float progress, uint32_t frameInterval, int32_t slideTime) {
-  if (slideTime <= 0) return progress;
-  return progress + static_cast<float>(frameInterval) / static_cast<float>(slideTime);
+float SlideProgressAt(uint32_t now, uint32_t slideStart, int32_t slideTime) {
+  if (slideTime <= 0) return 0.0f;
+  const uint32_t elapsed = now - slideStart;  // unsigned: right across a wrap of the counter
+  if (elapsed >= static_cast<uint32_t>(slideTime)) return 1.0f;
+  return static_cast<float>(elapsed) / static_cast<float>(slideTime);
 }
 
 bool SlideIsOver(uint32_t now, uint32_t slideStart, int32_t slideTime, bool firstFrame) {

@@ -55,8 +55,10 @@ int CompositionModeFor(float g, float l);
 uint32_t FadeLevelFactor(float g);
 uint32_t BlendFactorValue(float l);
 
-// slideProgress after one more drawn frame.
-float AdvanceProgress(float progress, uint32_t frameInterval, int32_t slideTime);
+// Progress through a slide from the clock: (now - slideStart) / slideTime,
+// clamped to 0..1, so the motion and the fades end where they should at any
+// frame rate. A slide time of 0 or less holds the slide at 0.
+float SlideProgressAt(uint32_t now, uint32_t slideStart, int32_t slideTime);
 
 // A slide ends when more than slideTime ms have passed (unsigned), the tick
 // count wrapped, or nothing has been shown yet.

@@ -14,11 +14,11 @@ packages=(
   libgl1 libgl1-mesa-dri libglx-mesa0 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
   # the end-to-end harness
   xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick
-  pulseaudio pulseaudio-utils sox libsox-fmt-mp3 libimage-exiftool-perl
+  xserver-xephyr pulseaudio pulseaudio-utils sox libsox-fmt-mp3 libimage-exiftool-perl
   # Wine's MCI decodes music through GStreamer: WAV, MP3 and Ogg need the base
   # and good plugins of the word size of the program that plays
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
-  python3 python3-pytest procps
+  python3 python3-pytest procps bc
   # the release: installers and the zip
   nsis zip
 )

@@ -5,13 +5,20 @@
 #   With a usable display: full screen inside a Wine desktop window the user
 #   can watch; any key or mouse movement ends it, as in a real saver.
 #   Without one: on a private Xvfb, saving screenshots and a short animation
-#   to out/demo/.
+#   to out/demo/; fails when the saver did not start or showed nothing.
+#   scripts/demo.sh <build dir>    (./saver demo picks the build this host runs)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-scr="$root/build/x86/BrindoraPro.scr"
+build=${1:-$root/build/x86}
+scr="$build/BrindoraPro.scr"
 out="$root/out/demo"
 program="$out/program"
-[[ -f "$scr" ]] || { echo "demo: build the x86 configuration first" >&2; exit 1; }
+wine="$root/tests/harness/wine.sh"
+[[ -f "$scr" ]] || { echo "demo: no saver at $scr: build it first" >&2; exit 1; }
+if ! reason=$("$wine" --can-run "$("$wine" --arch "$scr")"); then
+  echo "demo: $scr cannot run here: $reason" >&2
+  exit 1
+fi
 
 mkdir -p "$program"
 cp "$scr" "$program/"
@@ -34,7 +41,7 @@ if [[ -n "${DISPLAY:-}" ]] && xdpyinfo >/dev/null 2>&1; then
   export WINEPREFIX="$root/build/demo-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
   "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
   echo "demo: running in a window; press a key or move the mouse to end it"
-  exec wine explorer "/desktop=BrindoraPro,1280x720" "$program/BrindoraPro.scr" /s
+  exec "$wine" explorer "/desktop=BrindoraPro,1280x720" "$program/BrindoraPro.scr" /s
 fi
 
 harness="$out/harness"
@@ -47,13 +54,27 @@ source "$harness/env"
 rm -rf "$out/frames" "$out"/*.png "$out"/*.gif
 mkdir -p "$out/frames"
 xdotool mousemove 640 360
-wine "$program/BrindoraPro.scr" /s >"$out/wine.log" 2>&1 &
+"$wine" "$program/BrindoraPro.scr" /s >"$out/wine.log" 2>&1 &
 saver=$!
+shown=0
 for t in 3 9 15; do
   sleep "$((t == 3 ? 3 : 6))"
+  if ! kill -0 "$saver" 2>/dev/null; then
+    code=0
+    wait "$saver" || code=$?
+    echo "demo: the saver did not keep running (exit code $code; see out/demo/wine.log)" >&2
+    exit 1
+  fi
   import -window root -depth 8 "$out/screen-${t}s.png"
   echo "demo: out/demo/screen-${t}s.png"
+  # A photo has many colours; a saver that shows nothing leaves one.
+  (($(identify -format %k "$out/screen-${t}s.png") > 1)) && shown=1
 done
+if ((shown == 0)); then
+  kill "$saver" 2>/dev/null || true
+  echo "demo: the saver showed no photo (every screenshot is one flat colour; see out/demo/wine.log)" >&2
+  exit 1
+fi
 # A few seconds of the show, five frames a second.
 for i in $(seq -w 0 29); do
   import -window root -depth 8 -resize 640x360 "$out/frames/$i.png"

@@ -4,14 +4,20 @@
 # photos, and a soak at SlideTime 0 over 200 photos. Prints a table; asserts
 # nothing. Inputs are made at run time under the work folder.
 #   scripts/saver_bench.sh [--soak-seconds N] [--only start,first,fps,memory,soak,sim] [...]
-#   BRINDORA_BENCH_BUILD=<x86 build dir> uses that build instead of build/x86.
+#   BRINDORA_BENCH_PRESET=x86|x64 picks the build (./saver bench: the one this
+#   host can run); BRINDORA_BENCH_BUILD=<build dir> uses another build tree.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-build=${BRINDORA_BENCH_BUILD:-$root/build/x86}
+preset=${BRINDORA_BENCH_PRESET:-x86}
+build=${BRINDORA_BENCH_BUILD:-$root/build/$preset}
+if ! reason=$("$root/tests/harness/wine.sh" --can-run "$preset"); then
+  echo "bench: cannot run the $preset saver on this host: $reason" >&2
+  exit 1
+fi
 
-if [[ $build == "$root/build/x86" ]]; then
-  cmake --preset x86 >/dev/null
+if [[ $build == "$root/build/$preset" ]]; then
+  cmake --preset "$preset" >/dev/null
 fi
 cmake --build "$build" --parallel 2 --target BrindoraPro process_probe slide_clock_sim
 

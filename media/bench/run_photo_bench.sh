@@ -44,9 +44,9 @@ trap 'bash "$root/tests/harness/session.sh" stop "$harness"' EXIT
 source "$harness/env"
 
 winpath() { echo "Z:${1//\//\\}"; }
-wine "$bench" decode "$(winpath "$work/6000x4000.jpg")" "$(winpath "$work/4000x3000.jpg")" \
+"$root/tests/harness/wine.sh" "$bench" decode "$(winpath "$work/6000x4000.jpg")" "$(winpath "$work/4000x3000.jpg")" \
   "$(winpath "$work/3000x4000.png")" 2>/dev/null
-wine "$bench" expand "$(winpath "$tree")" 2>/dev/null
+"$root/tests/harness/wine.sh" "$bench" expand "$(winpath "$tree")" 2>/dev/null
 times=()
 for _ in 1 2 3 4 5; do
   start=$(date +%s%N)

@@ -22,6 +22,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
 from settings_files import checker_png, solid_png, windows_path, write_settings  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
+WINE = str(ROOT / "tests" / "harness" / "wine.sh")  # the project's one Wine launcher
 SHOT_CENTRE = (640, 360)  # the Xvfb screen is 1280 x 720
 
 
@@ -59,7 +60,7 @@ class Bench:
         if winedebug:
             env["WINEDEBUG"] = winedebug
         log = open(folder / "wine.log", "wb")
-        process = subprocess.Popen(["wine", str(folder / "BrindoraPro.scr"), "/s"], env=env, stdout=log,
+        process = subprocess.Popen([WINE, str(folder / "BrindoraPro.scr"), "/s"], env=env, stdout=log,
                                    stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
         process.log = log
         return process
@@ -83,7 +84,7 @@ class Bench:
         return None
 
     def probe_once(self):
-        out = subprocess.run(["wine", str(self.probe), "once"], env=self.env, capture_output=True, text=True,
+        out = subprocess.run([WINE, str(self.probe), "once"], env=self.env, capture_output=True, text=True,
                              timeout=30).stdout
         for line in out.splitlines():
             if line.startswith("sample "):
@@ -117,12 +118,29 @@ class Bench:
 
     # -- scenarios -----------------------------------------------------------
 
+    def saver_runs(self):
+        """Whether the saver under test starts and shows a photo at all; no
+        figure is worth printing from one that never ran."""
+        photo = solid_png(self.work / "check-photo.png", (30, 140, 230))
+        folder = self.saver_folder("check", [photo], slide_time=5000)
+        self.set_root("#204060")
+        process = self.launch(folder)
+        deadline = time.monotonic() + 20
+        shown = False
+        while time.monotonic() < deadline and process.poll() is None and not shown:
+            shown = all(abs(a - b) <= 8 for a, b in zip(self.pixel(), (30, 140, 230)))
+            time.sleep(0.1)
+        code = self.end(process)
+        if shown:
+            return None
+        return f"exit code {code}" if code not in (None, 0) else "no photo on the screen within 20 s"
+
     def wine_start_cost(self):
         """What Wine alone takes to start and end a console program here."""
         times = []
         for _ in range(3):
             start = time.monotonic()
-            subprocess.run(["wine", str(self.probe)], env=self.env, capture_output=True, timeout=30)
+            subprocess.run([WINE, str(self.probe)], env=self.env, capture_output=True, timeout=30)
             times.append(time.monotonic() - start)
         return statistics.median(times)
 
@@ -239,7 +257,7 @@ class Bench:
             time.sleep(0.5)
         running = process.poll() is None
 
-        watch = subprocess.Popen(["wine", str(self.probe), "watch", "1", "60"], env=self.env, stdout=subprocess.PIPE,
+        watch = subprocess.Popen([WINE, str(self.probe), "watch", "1", "60"], env=self.env, stdout=subprocess.PIPE,
                                  stderr=subprocess.DEVNULL, text=True)
         time.sleep(2)  # the probe's own start under Wine, and its first full sample
         key_at = time.monotonic()
@@ -298,7 +316,7 @@ class Bench:
                           "sampled by process_probe watch every ~1 ms"))
 
     def simulated_day(self):
-        run = subprocess.run(["wine", self.args.sim, "24"], env=self.env, capture_output=True, text=True, timeout=600)
+        run = subprocess.run([WINE, self.args.sim, "24"], env=self.env, capture_output=True, text=True, timeout=600)
         print("\n" + run.stdout.strip())
         fields = parse_fields("x " + run.stdout.strip().splitlines()[-1]) if run.stdout.strip() else {}
         self.rows.append(("24 h of slides at SlideTime 0, simulated",
@@ -380,6 +398,10 @@ def main():
     bench = Bench(args)
     Path(args.work).mkdir(parents=True, exist_ok=True)
     only = set(args.only.split(","))
+    failure = bench.saver_runs()
+    if failure:
+        print(f"bench: {Path(args.scr).name} did not run under Wine here ({failure}); no figures", file=sys.stderr)
+        sys.exit(1)
 
     if "start" in only:
         cost = bench.wine_start_cost()

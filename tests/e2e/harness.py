@@ -25,6 +25,8 @@ def session_env():
 
 
 ENV = session_env()
+# Every Windows program starts through the project's one Wine launcher.
+WINE = str(Path(__file__).resolve().parents[1] / "harness" / "wine.sh")
 SCR = Path(os.environ["BRINDORA_SCR"])
 OUT = Path(os.environ.get("BRINDORA_OUT", "/tmp/brindora-e2e"))
 
@@ -46,10 +48,11 @@ class Screenshot:
         return self.pixel(self.width // 2, self.height // 2)
 
 
-def screenshot(name=None):
-    """The whole screen; also saved as OUT/<name>.png when named, for people to look at."""
-    ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=ENV, check=True, timeout=20,
-                         capture_output=True).stdout
+def screenshot(name=None, env=None):
+    """The whole screen (of env's display, the session's by default); also
+    saved as OUT/<name>.png when named, for people to look at."""
+    ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=env or ENV, check=True,
+                         timeout=20, capture_output=True).stdout
     # P6 header: magic, width, height, maxval, each followed by one whitespace.
     fields, pos = [], 0
     while len(fields) < 4:
@@ -100,15 +103,16 @@ class Saver:
     def ini(self):
         return self.folder / "Brindora-Pro.ini"
 
-    def start(self, *args):
+    def start(self, *args, env=None):
+        """Starts the saver; env adds to the session's environment."""
         self.log = open(self.folder / "wine.log", "wb")
-        self.process = subprocess.Popen(["wine", str(self.path), *args], env=ENV, stdout=self.log,
+        self.process = subprocess.Popen([WINE, str(self.path), *args], env={**ENV, **(env or {})}, stdout=self.log,
                                         stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
         return self
 
-    def run(self, *args, timeout=30):
+    def run(self, *args, timeout=30, env=None):
         """Starts and waits for the exit code."""
-        return self.start(*args).wait(timeout)
+        return self.start(*args, env=env).wait(timeout)
 
     def wait(self, timeout):
         try:

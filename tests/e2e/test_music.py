@@ -16,7 +16,7 @@ from pathlib import Path
 
 import pytest
 
-from harness import ENV, OUT
+from harness import ENV, OUT, WINE
 from loudness import HIGH, LOW, SETTLE, Recording, loudness, only, rms, tone
 from loudness import heard as heard_in
 from settings_files import windows_path
@@ -33,7 +33,7 @@ class Probe:
             args += [f"--{step}", str(ms)]
         args += [windows_path(f) for f in files]
         self.log = open(folder / "probe.log", "wb")
-        self.process = subprocess.Popen(["wine", *args], env=ENV, stdout=subprocess.PIPE, stderr=self.log,
+        self.process = subprocess.Popen([WINE, *args], env=ENV, stdout=subprocess.PIPE, stderr=self.log,
                                         stdin=subprocess.DEVNULL)
         self.events = []  # (monotonic time, text)
         self.reader = threading.Thread(target=self._read, daemon=True)

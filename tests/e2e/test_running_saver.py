@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from harness import ENV, run_x, screenshot, wait_until
+from harness import ENV, WINE, run_x, screenshot, wait_until
 from settings_files import checker_png, solid_png, windows_path, write_settings
 
 RED, GREEN, BLUE = (220, 30, 30), (30, 200, 30), (30, 30, 220)
@@ -153,7 +153,7 @@ def test_bad_command_lines_exit_with_minus_one(saver, args):
 
 
 def named_events():
-    probe = subprocess.run(["wine", os.environ["BRINDORA_EVENT_PROBE"]], env=ENV, timeout=30, capture_output=True,
+    probe = subprocess.run([WINE, os.environ["BRINDORA_EVENT_PROBE"]], env=ENV, timeout=30, capture_output=True,
                            text=True)
     return dict(line.split("=") for line in probe.stdout.split())
 

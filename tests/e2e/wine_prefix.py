@@ -6,7 +6,7 @@ import re
 import subprocess
 from pathlib import Path
 
-from harness import ENV
+from harness import ENV, WINE
 
 ROOT = Path(__file__).resolve().parents[2]
 
@@ -14,18 +14,7 @@ ROOT = Path(__file__).resolve().parents[2]
 def launcher(*args):
     """The command line that runs a Windows program (or `--server ...`,
     `--can-run ...`) through the project's Wine launcher."""
-    if args[:1] == ("--server",):
-        return ["wineserver", *args[1:]]
-    if args[:1] == ("--can-run",):
-        return ["sh", "-c", "[ \"$1\" = x64 ] || /lib/ld-linux.so.2 --help >/dev/null 2>&1 "
-                "|| { echo 'this host cannot run 32-bit programs'; exit 1; }", "can-run", *args[1:]]
-    return ["wine", *args]
-
-
-def can_run(arch):
-    """(True, "") or (False, the reason) for x86 or x64 programs on this host."""
-    answer = subprocess.run(launcher("--can-run", arch), env=ENV, capture_output=True, text=True, timeout=60)
-    return answer.returncode == 0, answer.stdout.strip()
+    return [WINE, *args]
 
 
 class Prefix:

@@ -3,17 +3,21 @@
 # PulseAudio server with a null sink whose monitor can be recorded, and a
 # wineserver on the build's own prefix. Everything started is recorded by
 # process id in <dir>/pids and stopped by exactly those ids.
+# A guard stops the session when the process that started it (ctest, or the
+# script that called start) is gone, so an interrupted run or a ctest run whose
+# clean-up never came leaves nothing of ours behind.
 #   session.sh start <dir> <prefix>   writes <dir>/env for wine-run.sh and the e2e harness
 #   session.sh stop <dir>
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+wine="$here/wine.sh"
 cmd=${1:?start|stop}
 dir=${2:?harness dir}
 
 stop() {
   if [[ -f "$dir/env" ]]; then
     # shellcheck disable=SC1091
-    (source "$dir/env" && wineserver -k >/dev/null 2>&1 && wineserver -w >/dev/null 2>&1)
+    (source "$dir/env" && "$wine" --server -k >/dev/null 2>&1 && "$wine" --server -w >/dev/null 2>&1)
   fi
   if [[ -f "$dir/pids" ]]; then
     while read -r pid; do
@@ -25,7 +29,18 @@ stop() {
     done <"$dir/pids"
     rm -f "$dir/pids"
   fi
-  rm -f "$dir/env"
+  rm -f "$dir/env" "$dir/owner"
+}
+
+# Waits for the owner to end; stops the session unless it was stopped, or
+# started again by someone else, meanwhile.
+guard() {
+  local owner=$1 token=$2
+  while kill -0 "$owner" 2>/dev/null; do
+    sleep 1
+    [[ "$(cat "$dir/owner" 2>/dev/null)" == "$token" ]] || exit 0
+  done
+  [[ "$(cat "$dir/owner" 2>/dev/null)" == "$token" ]] && stop
 }
 
 start() {
@@ -74,13 +89,19 @@ ENV
   "$here/../../scripts/wine-prefix.sh" "$prefix"
   # Wine's services inherit the output of whoever starts them; start them here,
   # detached, so a test's captured output is never held open by them.
-  wineserver -p >/dev/null 2>&1
-  wine cmd /c exit 0 >/dev/null 2>&1 </dev/null
+  "$wine" --server -p >/dev/null 2>&1
+  "$wine" cmd /c exit 0 >/dev/null 2>&1 </dev/null
+  : >"$dir/arches.log"
+
+  local token="$PPID.$$.$RANDOM"
+  echo "$token" >"$dir/owner"
+  setsid bash "$here/session.sh" guard "$dir" "$PPID" "$token" </dev/null >/dev/null 2>&1 &
   echo "harness: display $display, pulse $sock, prefix $prefix"
 }
 
 case "$cmd" in
   start) start "${3:-}" ;;
   stop) stop ;;
+  guard) guard "${3:?owner pid}" "${4:?token}" ;;
   *) echo "unknown command $cmd" >&2; exit 2 ;;
 esac

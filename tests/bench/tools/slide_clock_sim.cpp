@@ -1,5 +1,5 @@
 // A day of slides at SlideTime 0 on a driven clock: the slide clock
-// (SlideIsOver, AdvanceProgress) and the loader's walk over the list
+// (SlideIsOver, SlideProgressAt) and the loader's walk over the list
 // (RunLoadStep with the shuffle) as the render and loader threads use them,
 // frame by frame, with the tick counter wrapping half way. No threads, events,
 // decoding or drawing: those run for real only in the soak. Prints figures;
@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
       load();
       readyAt = elapsed + decodeMs;
     } else {
-      progress = AdvanceProgress(progress, frameMs, slideTime);
+      progress = SlideProgressAt(now, slideStart, slideTime);
       Broken(f, "a slide outlived SlideTime 0 by a frame", f.frames);
     }
     if (!std::isfinite(progress) || progress < 0.0f || progress > 1.0f) Broken(f, "progress out of 0..1", f.frames);
