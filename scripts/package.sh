@@ -36,15 +36,25 @@ out=$(realpath "$out")
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 
+# The builds carry debug information; users get the savers without it.
+declare -A tools=([x86]=i686-w64-mingw32 [x64]=x86_64-w64-mingw32) shipped=()
+for arch in x86 x64; do
+  shipped[$arch]="$stage/BrindoraPro-$arch.scr"
+  "${tools[$arch]}-strip" -o "${shipped[$arch]}" "${scr[$arch]}"
+done
+
+python3 "$root/resources/icon/make_icon.py" "$stage/BrindoraPro.ico"
+
 nsi="$root/resources/installer/BrindoraPro.nsi"
-common=(-V2 -INPUTCHARSET UTF8 "-DVERSION=$version" "-DSCR_X86=${scr[x86]}" "-DSCR_X64=${scr[x64]}")
+common=(-V2 -INPUTCHARSET UTF8 "-DVERSION=$version" "-DSCR_X86=${shipped[x86]}" "-DSCR_X64=${shipped[x64]}"
+  "-DICON=$stage/BrindoraPro.ico")
 name="BrindoraPro-$version"
 makensis "${common[@]}" "-DOUTFILE=$stage/$name-setup.exe" "$nsi"
 makensis "${common[@]}" -DX64 "-DOUTFILE=$stage/$name-setup-x64.exe" "$nsi"
 
 mkdir "$stage/zip"
-cp "${scr[x86]}" "$stage/zip/BrindoraPro-32bit.scr"
-cp "${scr[x64]}" "$stage/zip/BrindoraPro-64bit.scr"
+cp "${shipped[x86]}" "$stage/zip/BrindoraPro-32bit.scr"
+cp "${shipped[x64]}" "$stage/zip/BrindoraPro-64bit.scr"
 # Plain text for Notepad: Windows line ends.
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$root/resources/installer/README.txt" >"$stage/zip/README.txt"
 (cd "$stage/zip" && zip -q -X "$stage/$name.zip" README.txt BrindoraPro-64bit.scr BrindoraPro-32bit.scr)

@@ -6,6 +6,7 @@ would take, a second install keeps the user's settings, and the uninstaller
 puts back the screen saver that was there before, or none."""
 
 import os
+import time
 from pathlib import Path
 
 import pytest
@@ -49,6 +50,7 @@ def run_saver(prefix, scr, *args, tmp_path, name):
 
 
 def visible_window(title, timeout):
+    """The X id of the visible window whose whole title matches the pattern."""
     def find():
         ids = run_x("xdotool", "search", "--onlyvisible", "--name", f"^{title}$", check=False).stdout.split()
         return ids[0] if ids else None
@@ -126,3 +128,29 @@ def test_install_run_reinstall_uninstall(installer, tmp_path):
     assert "SCRNSAVE.EXE" in prefix.reg_values(DESKTOP)
     uninstall(prefix, folder)
     assert "SCRNSAVE.EXE" not in prefix.reg_values(DESKTOP)
+
+
+def test_interactive_install_ends_offering_the_settings(installer, tmp_path):
+    setup, prefix = installer
+    folder = prefix.unix_path(prefix.expand(r"%LOCALAPPDATA%\Programs\Brindora Pro"))
+    with open(tmp_path / "setup.log", "wb") as log:
+        running = prefix.start(setup, log=log)
+        try:
+            # NSIS ends its caption with a blank.
+            window = visible_window("Brindora Pro Setup ?", timeout=30)
+            assert window, "the installer showed no window"
+            assert wait_until(lambda: (folder / "uninstall.exe").is_file(), timeout=30), "nothing was installed"
+            # The last page comes once the files are in; its default button is
+            # Finish, with the offer to open the settings ticked.
+            time.sleep(2)
+            screenshot(f"finish-page-{setup.stem}")
+            run_x("xdotool", "windowfocus", window)
+            run_x("xdotool", "key", "Return")
+            assert running.wait(timeout=15) == 0
+            dialog = visible_window("Brindora Pro", timeout=30)
+            assert dialog, "Finish did not open the saver's settings"
+            run_x("xdotool", "windowfocus", dialog)
+            run_x("xdotool", "key", "Escape")
+            assert wait_until(lambda: not visible_window("Brindora Pro", timeout=0), timeout=15)
+        finally:
+            running.kill()
