@@ -3,7 +3,7 @@
 ; writable), made the current screen saver, with an uninstaller that puts the
 ; previous screen saver back.
 ;
-; makensis -DVERSION=1.1 -DSCR_X86=<file> -DSCR_X64=<file> -DOUTFILE=<file> [-DX64] BrindoraPro.nsi
+; makensis -DVERSION=1.1 -DSCR_X86=<file> -DSCR_X64=<file> -DICON=<ico> -DOUTFILE=<file> [-DX64] BrindoraPro.nsi
 ; With -DX64 the stub is 64-bit and holds only the x64 saver; without it the
 ; 32-bit stub holds both and picks the one that matches the running Windows.
 
