@@ -19,6 +19,8 @@ packages=(
   # and good plugins of the word size of the program that plays
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   python3 python3-pytest procps bc
+  # the release: installers and the zip
+  nsis zip
 )
 
 missing=()
