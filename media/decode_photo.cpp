@@ -5,9 +5,12 @@
 #include <gdiplus.h>
 
 #include <memory>
+#include <optional>
 #include <random>
 #include <utility>
 
+#include "media/jpeg_photo.h"
+#include "media/photo_budget.h"
 #include "media/photo_fit.h"
 
 namespace gp = Gdiplus;
@@ -59,16 +62,28 @@ HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode) {
   if (session.photoIndex >= session.photoFiles.Count() || !session.stagingGraphics || !session.stagingDC) {
     return E_INVALIDARG;
   }
+  const wchar_t* path = session.photoFiles[session.photoIndex].c_str();
+  // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs;
+  // anything it refuses goes to GDI+. `jpeg` holds the pixels `image` draws.
+  std::optional<ScaledJpeg> jpeg;
   ScopedImage image;
-  gpx::GdipLoadImageFromFile(session.photoFiles[session.photoIndex].c_str(), image.put());
-
-  session.photoOrientation = image.get() ? ReadOrientation(image.get()) : 0;
   UINT width = 0, height = 0;
-  if (image.get()) {
-    gpx::GdipGetImageWidth(image.get(), &width);
-    gpx::GdipGetImageHeight(image.get(), &height);
+  if ((jpeg = LoadScaledJpeg(path, fitMode, image.put()))) {
+    session.photoOrientation = jpeg->orientation;
+    width = jpeg->width;
+    height = jpeg->height;
+  } else {
+    if (PhotoFitsMemory(path)) gpx::GdipLoadImageFromFile(path, image.put());
+    session.photoOrientation = image.get() ? ReadOrientation(image.get()) : 0;
+    if (image.get()) {
+      gpx::GdipGetImageWidth(image.get(), &width);
+      gpx::GdipGetImageHeight(image.get(), &height);
+    }
   }
   if (width == 0 || height == 0) return E_FAIL;
+  // Source rectangles are in the pixels of the picture as decoded.
+  const double scaleX = jpeg ? static_cast<double>(jpeg->scaledWidth) / width : 1.0;
+  const double scaleY = jpeg ? static_cast<double>(jpeg->scaledHeight) / height : 1.0;
 
   session.fitMode = fitMode;
   gp::GpStatus status;
@@ -76,8 +91,9 @@ HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode) {
     session.photoLandscape = true;
     const SourceSquare source = CropSquare(width, height);
     status = gpx::GdipDrawImageRectRect(session.stagingGraphics, image.get(), 0, 0, kStagingEdge, kStagingEdge,
-                                        static_cast<gp::REAL>(source.x), static_cast<gp::REAL>(source.y),
-                                        static_cast<gp::REAL>(source.side), static_cast<gp::REAL>(source.side),
+                                        static_cast<gp::REAL>(source.x * scaleX), static_cast<gp::REAL>(source.y * scaleY),
+                                        static_cast<gp::REAL>(source.side * scaleX),
+                                        static_cast<gp::REAL>(source.side * scaleY),
                                         gp::UnitPixel, nullptr, nullptr, nullptr);
   } else {
     const FitRect rect = LetterboxRect(width, height);
