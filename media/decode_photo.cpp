@@ -64,11 +64,11 @@ HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode) {
   }
   const wchar_t* path = session.photoFiles[session.photoIndex].c_str();
   // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs;
-  // anything it refuses goes to GDI+. `jpeg` holds the pixels `image` draws.
-  std::optional<ScaledJpeg> jpeg;
+  // anything it refuses goes to GDI+.
+  const std::optional<ScaledJpeg> jpeg = LoadScaledJpeg(path, fitMode);
   ScopedImage image;
   UINT width = 0, height = 0;
-  if ((jpeg = LoadScaledJpeg(path, fitMode, image.put()))) {
+  if (jpeg) {
     session.photoOrientation = jpeg->orientation;
     width = jpeg->width;
     height = jpeg->height;
@@ -81,27 +81,34 @@ HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode) {
     }
   }
   if (width == 0 || height == 0) return E_FAIL;
-  // Source rectangles are in the pixels of the picture as decoded.
-  const double scaleX = jpeg ? static_cast<double>(jpeg->scaledWidth) / width : 1.0;
-  const double scaleY = jpeg ? static_cast<double>(jpeg->scaledHeight) / height : 1.0;
 
   session.fitMode = fitMode;
   gp::GpStatus status;
   if (fitMode == kFitSquareCrop) {
     session.photoLandscape = true;
     const SourceSquare source = CropSquare(width, height);
-    status = gpx::GdipDrawImageRectRect(session.stagingGraphics, image.get(), 0, 0, kStagingEdge, kStagingEdge,
-                                        static_cast<gp::REAL>(source.x * scaleX), static_cast<gp::REAL>(source.y * scaleY),
-                                        static_cast<gp::REAL>(source.side * scaleX),
-                                        static_cast<gp::REAL>(source.side * scaleY),
-                                        gp::UnitPixel, nullptr, nullptr, nullptr);
+    if (jpeg) {
+      status = DrawScaledJpeg(session.stagingDC, *jpeg, source.x, source.y, source.side, source.side,
+                              {0, 0, kStagingEdge, kStagingEdge})
+                   ? gp::Ok
+                   : gp::GenericError;
+    } else {
+      status = gpx::GdipDrawImageRectRect(session.stagingGraphics, image.get(), 0, 0, kStagingEdge, kStagingEdge,
+                                          static_cast<gp::REAL>(source.x), static_cast<gp::REAL>(source.y),
+                                          static_cast<gp::REAL>(source.side), static_cast<gp::REAL>(source.side),
+                                          gp::UnitPixel, nullptr, nullptr, nullptr);
+    }
   } else {
     const FitRect rect = LetterboxRect(width, height);
     session.photoLandscape = LetterboxLandscape(width, height, session.photoOrientation);
     RECT surface;
     SetRect(&surface, 0, 0, kStagingEdge, kStagingEdge);
     FillRect(session.stagingDC, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    status = gpx::GdipDrawImageRectI(session.stagingGraphics, image.get(), rect.x, rect.y, rect.width, rect.height);
+    if (jpeg) {
+      status = DrawScaledJpeg(session.stagingDC, *jpeg, 0, 0, width, height, rect) ? gp::Ok : gp::GenericError;
+    } else {
+      status = gpx::GdipDrawImageRectI(session.stagingGraphics, image.get(), rect.x, rect.y, rect.width, rect.height);
+    }
   }
   return status == gp::Ok ? S_OK : E_FAIL;
 }

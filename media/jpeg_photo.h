@@ -1,18 +1,18 @@
 #pragma once
-// A JPEG decoded by libjpeg-turbo at a reduced scale and handed to GDI+ as a
-// bitmap, so that the fit draws it just as it draws any other photo.
+// A JPEG decoded by libjpeg-turbo at a reduced scale, and its fit onto the
+// staging surface. Drawn by our own area-averaging rather than through GDI+,
+// whose scaling under Wine costs ten times the decode.
 
 #include <windows.h>
-
-#include <objidl.h>
-
-#include <gdiplus.h>
 
 #include <optional>
 
 #include "media/jpeg_decode.h"
+#include "media/photo_fit.h"
 
-// When libjpeg-turbo takes the file: the picture, and in `image` a GDI+ bitmap
-// drawn from its pixels, which the caller disposes of before the picture goes.
-// nullopt when libjpeg-turbo refuses the file; `image` is then left alone.
-std::optional<ScaledJpeg> LoadScaledJpeg(const wchar_t* path, int fitMode, Gdiplus::GpImage** image);
+// nullopt when libjpeg-turbo refuses the file.
+std::optional<ScaledJpeg> LoadScaledJpeg(const wchar_t* path, int fitMode);
+
+// Draws the part of the picture given in the pixels of the picture as stored
+// (x, y, width, height) into `target` on `dc`. False when nothing was drawn.
+bool DrawScaledJpeg(HDC dc, const ScaledJpeg& jpeg, double x, double y, double width, double height, FitRect target);

@@ -55,25 +55,37 @@ bool DrawWithGdiplus(SlideshowSession& s, const std::wstring& path, int fitMode)
   return status == gp::Ok;
 }
 
-// Mean and 99th percentile of the per-channel difference between two surfaces.
+// Mean and largest per-channel difference between two surfaces, compared as
+// means of 8 x 8 blocks: GDI+ under Wine samples where we average, so single
+// pixels of fine texture differ by design, while a shifted, mis-scaled or
+// mis-coloured picture moves whole blocks.
 struct Difference {
   double mean = 0;
-  int p99 = 0;
+  int largest = 0;
 };
 Difference Compare(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
-  std::vector<size_t> histogram(256);
+  constexpr int kBlock = 8;
+  Difference result;
   double total = 0;
-  for (size_t i = 0; i < a.size(); ++i) {
-    for (int shift : {0, 8, 16}) {
-      const int d = std::abs(Channel(a[i], shift) - Channel(b[i], shift));
-      ++histogram[d];
-      total += d;
+  int samples = 0;
+  for (int by = 0; by < kStagingEdge; by += kBlock) {
+    for (int bx = 0; bx < kStagingEdge; bx += kBlock) {
+      for (int shift : {0, 8, 16}) {
+        int sumA = 0, sumB = 0;
+        for (int y = by; y < by + kBlock; ++y) {
+          for (int x = bx; x < bx + kBlock; ++x) {
+            sumA += Channel(a[size_t(y) * kStagingEdge + x], shift);
+            sumB += Channel(b[size_t(y) * kStagingEdge + x], shift);
+          }
+        }
+        const int d = std::abs(sumA - sumB) / (kBlock * kBlock);
+        total += d;
+        ++samples;
+        result.largest = std::max(result.largest, d);
+      }
     }
   }
-  const size_t samples = a.size() * 3;
-  Difference result{total / double(samples), 0};
-  size_t seen = 0;
-  while (result.p99 < 255 && (seen += histogram[result.p99]) < samples * 99 / 100) ++result.p99;
+  result.mean = total / samples;
   return result;
 }
 
@@ -97,9 +109,6 @@ class JpegDecodeTest : public testing::Test {
 };
 
 TEST_F(JpegDecodeTest, SamplePhotosMatchWhatGdiplusDraws) {
-  // The scaled decode and GDI+'s full-size one resample differently: edges
-  // and fine texture move by a few levels and single pixels by more. A
-  // shifted or mis-scaled picture would differ by tens of levels on average.
   const std::wstring folder = SampleFolder();
   ASSERT_FALSE(folder.empty()) << "BRINDORA_SAMPLE_PHOTOS is not set";
   WIN32_FIND_DATAW item;
@@ -113,8 +122,11 @@ TEST_F(JpegDecodeTest, SamplePhotosMatchWhatGdiplusDraws) {
       ASSERT_EQ(Decode(path, fit), S_OK) << testing::PrintToString(path);
       ASSERT_TRUE(DrawWithGdiplus(reference.session, path, fit));
       const Difference d = Compare(staged_.Pixels(), reference.Pixels());
-      EXPECT_LE(d.mean, 4.0) << testing::PrintToString(path) << " fit " << fit;
-      EXPECT_LE(d.p99, 48) << testing::PrintToString(path) << " fit " << fit;
+      // Measured on the ten samples: means 0.05 to 0.74 levels, the largest
+      // block 29 (letterbox borders, where GDI+ blends the picture's edge
+      // into the black).
+      EXPECT_LE(d.mean, 1.5) << testing::PrintToString(path) << " fit " << fit;
+      EXPECT_LE(d.largest, 40) << testing::PrintToString(path) << " fit " << fit;
     }
     ++compared;
   } while (FindNextFileW(find, &item));
