@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 
+#include "media/photo_budget.h"
 #include "tests/win32/media/photo_test_support.h"
 
 namespace {
@@ -194,6 +195,20 @@ TEST_F(DecodePhotoTest, AnOversizedPictureFailsWithoutTakingTheProcessDown) {
     EXPECT_TRUE(hr == S_OK || hr == E_FAIL) << std::hex << hr;
   }
   EXPECT_EQ(Decode(L"decode\\orange_1000x1000.png", 0), S_OK);
+}
+
+TEST_F(DecodePhotoTest, APictureDeclaredLargerThanMemoryIsSkippedBeforeDecoding) {
+  // The header alone decides: no decoder gets to allocate for it.
+  const std::wstring claims = Fixture(L"bad\\claims_60000x60000.png");
+  EXPECT_FALSE(PhotoFitsMemory(claims.c_str()));
+  EXPECT_EQ(Decode(L"bad\\claims_60000x60000.png", 0), E_FAIL);
+  if (sizeof(void*) == 4) {
+    EXPECT_FALSE(PhotoFitsMemory(Fixture(L"bad\\huge_20000x20000.png").c_str()));
+  }
+  EXPECT_TRUE(PhotoFitsMemory(Fixture(L"decode\\orange_4000x3000.png").c_str()));
+  // Files whose size cannot be read are left to the decoder.
+  EXPECT_TRUE(PhotoFitsMemory(Fixture(L"bad\\text.jpg").c_str()));
+  EXPECT_TRUE(PhotoFitsMemory(Fixture(L"bad\\missing.png").c_str()));
 }
 
 TEST_F(DecodePhotoTest, AwkwardButValidPathsDecode) {

@@ -136,6 +136,10 @@ def main():
     png = open(path("decode", "orange_1000x1000.png"), "rb").read()
     touch("bad", "corrupt.png", data=png[:33] + bytes((b * 7 + 13) & 0xFF for b in png[33:]))
     huge_png(path("bad", "huge_20000x20000.png"), 20000)
+    # Only the header of a 60000 x 60000 PNG (14.4 GB at 32 bits a pixel).
+    ihdr = struct.pack(">IIBBBBB", 60000, 60000, 8, 2, 0, 0, 0)
+    touch("bad", "claims_60000x60000.png", data=b"\x89PNG\r\n\x1a\n" + struct.pack(">I", 13) + b"IHDR" + ihdr +
+          struct.pack(">I", zlib.crc32(b"IHDR" + ihdr) & 0xFFFFFFFF))
     # Good files whose paths are awkward: non-ASCII, and exactly 259 characters.
     shutil.copy(path("decode", "orange_1000x1000.png"), path("odd", "фото été 写真.png"))
     folder = path("odd", "long", "x")[:-2]
