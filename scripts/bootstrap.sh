@@ -43,6 +43,11 @@ have_jpeg_source() { compgen -G "$jpeg_source_cache/libjpeg-turbo-*/CMakeLists.t
 # "deb" entry of its apt sources (deb822 or one-line) gets a "deb-src" twin.
 enable_source_packages() {
   local d=/etc/apt/sources.list.d
+  # Already there (by hand, or by an earlier run): nothing to add.
+  if grep -Eqs '^[[:space:]]*(Types:.*[[:space:]]deb-src|deb-src[[:space:]])' /etc/apt/sources.list "$d"/*.list \
+    "$d"/*.sources; then
+    return 0
+  fi
   if compgen -G "$d/*.sources" >/dev/null; then
     local f
     for f in "$d"/*.sources; do
