@@ -1,5 +1,7 @@
 #include "media/jpeg_decode.h"
 
+#include <algorithm>
+#include <climits>
 #include <csetjmp>
 #include <span>
 
@@ -60,7 +62,8 @@ int32_t OrientationFromMarkers(const jpeg_decompress_struct* cinfo) {
 bool RunDecode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, const DecodeJob* job) {
   if (setjmp(trap->jump)) return false;
   jpeg_create_decompress(cinfo);
-  cinfo->mem->max_memory_to_use = static_cast<long>(job->memoryLimit);
+  // long is 32 bits on Windows, also in 64-bit programs.
+  cinfo->mem->max_memory_to_use = static_cast<long>(std::min<size_t>(job->memoryLimit, LONG_MAX));
   jpeg_stdio_src(cinfo, job->file);
   jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(cinfo, TRUE);

@@ -195,6 +195,15 @@ TEST_F(JpegDecodeTest, CmykIsLeftToGdiplus) {
 TEST_F(JpegDecodeTest, AMemoryLimitRefusesRatherThanExhausts) {
   // 1500 x 2000 at four bytes is 12 MB: a 4 MB limit cannot hold it.
   EXPECT_FALSE(DecodeFile(Fixture(L"jpeg\\bands_3000x4000.jpg"), kLetterbox, size_t{4} << 20));
+  // A progressive file keeps every coefficient of the full picture (36 MB
+  // here) whatever the scale: 30 MB holds the baseline file's needs only.
+  const std::wstring progressive = Fixture(L"jpeg\\bands_3000x4000_progressive.jpg");
+  EXPECT_TRUE(DecodeFile(Fixture(L"jpeg\\bands_3000x4000.jpg"), kLetterbox, size_t{30} << 20));
+  EXPECT_FALSE(DecodeFile(progressive, kLetterbox, size_t{30} << 20));
+  const auto whole = DecodeFile(progressive, kLetterbox);
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->scaledWidth, 1500u);
+  EXPECT_EQ(whole->scaledHeight, 2000u);
 }
 
 TEST_F(JpegDecodeTest, A192MegapixelJpegIsShownFromAnEighthOfIt) {

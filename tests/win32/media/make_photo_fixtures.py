@@ -123,6 +123,7 @@ def main():
     magick("-size", "640x480", f"xc:{ORANGE}", "-colorspace", "CMYK", "-quality", "95", path("jpeg", "cmyk.jpg"))
     # 3000 x 4000 in stripes, as the PNG above, through the scaled decoder.
     bands((3000, 4000), [RED, GREEN, BLUE], [500, 3000, 500], True, path("jpeg", "bands_3000x4000.jpg"))
+    magick(path("jpeg", "bands_3000x4000.jpg"), "-interlace", "JPEG", path("jpeg", "bands_3000x4000_progressive.jpg"))
     big_jpeg(path("jpeg", "big_16000x12000.jpg"), 16000, 12000)
 
     # --- bad input ---
