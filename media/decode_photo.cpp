@@ -5,9 +5,12 @@
 #include <gdiplus.h>
 
 #include <memory>
+#include <optional>
 #include <random>
 #include <utility>
 
+#include "media/jpeg_photo.h"
+#include "media/photo_budget.h"
 #include "media/photo_fit.h"
 
 namespace gp = Gdiplus;
@@ -59,14 +62,23 @@ HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode) {
   if (session.photoIndex >= session.photoFiles.Count() || !session.stagingGraphics || !session.stagingDC) {
     return E_INVALIDARG;
   }
+  const wchar_t* path = session.photoFiles[session.photoIndex].c_str();
+  // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs;
+  // anything it refuses goes to GDI+.
+  const std::optional<ScaledJpeg> jpeg = LoadScaledJpeg(path, fitMode);
   ScopedImage image;
-  gpx::GdipLoadImageFromFile(session.photoFiles[session.photoIndex].c_str(), image.put());
-
-  session.photoOrientation = image.get() ? ReadOrientation(image.get()) : 0;
   UINT width = 0, height = 0;
-  if (image.get()) {
-    gpx::GdipGetImageWidth(image.get(), &width);
-    gpx::GdipGetImageHeight(image.get(), &height);
+  if (jpeg) {
+    session.photoOrientation = jpeg->orientation;
+    width = jpeg->width;
+    height = jpeg->height;
+  } else {
+    if (PhotoFitsMemory(path)) gpx::GdipLoadImageFromFile(path, image.put());
+    session.photoOrientation = image.get() ? ReadOrientation(image.get()) : 0;
+    if (image.get()) {
+      gpx::GdipGetImageWidth(image.get(), &width);
+      gpx::GdipGetImageHeight(image.get(), &height);
+    }
   }
   if (width == 0 || height == 0) return E_FAIL;
 
@@ -75,17 +87,28 @@ HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode) {
   if (fitMode == kFitSquareCrop) {
     session.photoLandscape = true;
     const SourceSquare source = CropSquare(width, height);
-    status = gpx::GdipDrawImageRectRect(session.stagingGraphics, image.get(), 0, 0, kStagingEdge, kStagingEdge,
-                                        static_cast<gp::REAL>(source.x), static_cast<gp::REAL>(source.y),
-                                        static_cast<gp::REAL>(source.side), static_cast<gp::REAL>(source.side),
-                                        gp::UnitPixel, nullptr, nullptr, nullptr);
+    if (jpeg) {
+      status = DrawScaledJpeg(session.stagingDC, *jpeg, source.x, source.y, source.side, source.side,
+                              {0, 0, kStagingEdge, kStagingEdge})
+                   ? gp::Ok
+                   : gp::GenericError;
+    } else {
+      status = gpx::GdipDrawImageRectRect(session.stagingGraphics, image.get(), 0, 0, kStagingEdge, kStagingEdge,
+                                          static_cast<gp::REAL>(source.x), static_cast<gp::REAL>(source.y),
+                                          static_cast<gp::REAL>(source.side), static_cast<gp::REAL>(source.side),
+                                          gp::UnitPixel, nullptr, nullptr, nullptr);
+    }
   } else {
     const FitRect rect = LetterboxRect(width, height);
     session.photoLandscape = LetterboxLandscape(width, height, session.photoOrientation);
     RECT surface;
     SetRect(&surface, 0, 0, kStagingEdge, kStagingEdge);
     FillRect(session.stagingDC, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    status = gpx::GdipDrawImageRectI(session.stagingGraphics, image.get(), rect.x, rect.y, rect.width, rect.height);
+    if (jpeg) {
+      status = DrawScaledJpeg(session.stagingDC, *jpeg, 0, 0, width, height, rect) ? gp::Ok : gp::GenericError;
+    } else {
+      status = gpx::GdipDrawImageRectI(session.stagingGraphics, image.get(), rect.x, rect.y, rect.width, rect.height);
+    }
   }
   return status == gp::Ok ? S_OK : E_FAIL;
 }

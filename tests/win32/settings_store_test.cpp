@@ -343,6 +343,23 @@ TEST_F(SettingsStoreTest, ReadsExtremeValuesAndSkipsOverlongEntries) {
   EXPECT_FALSE(saverSettings.lessColorEffect || saverSettings.exitByEscOnly);
 }
 
+TEST_F(SettingsStoreTest, LongListsSaveAndReadBackWhole) {
+  // Written as one section each; the keys must still read back one by one.
+  std::vector<std::wstring> photos, music;
+  for (int i = 0; i < 5000; ++i) photos.push_back(L"C:\\Fotos\\été " + std::to_wstring(i) + L" = a.jpg");
+  for (int i = 0; i < 1200; ++i) music.push_back(L"D:\\Musik\\" + std::to_wstring(i) + L".mp3");
+  saverSettings = Custom();
+  SetEntries(photoEntries, photos);
+  SetEntries(musicEntries, music);
+  ASSERT_EQ(SaveSettingsFile(), S_OK);
+
+  FillWithJunk();
+  ASSERT_EQ(ReadSettingsFile(), S_OK);
+  EXPECT_EQ(Entries(photoEntries), photos);
+  EXPECT_EQ(Entries(musicEntries), music);
+  EXPECT_EQ(saverSettings, Custom());
+}
+
 TEST_F(SettingsStoreTest, ReadsAtMostTenThousandEntries) {
   std::string text = "[Photo List]\r\n";
   for (int i = 0; i < 10002; ++i) text += std::to_string(i) + "=C:\\" + std::to_string(i) + "\r\n";
