@@ -10,7 +10,7 @@
 #include "config/link_targets.h"
 #include "config/list_editing.h"
 #include "config/pickers.h"
-#include "host/exports.h"
+#include "ownership/shell_holders.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_store.h"
 
@@ -89,19 +89,19 @@ INT_PTR OnStaticColour(HWND dialog, HDC dc, HWND control) {
   return brush;
 }
 
-void OnDropFiles(HWND dialog, HDROP drop) {
+void OnDropFiles(HWND dialog, HDROP dropped) {
+  const AutoDrop drop(dropped);
   const DialogControls controls = ControlsOf(dialog);
   POINT cursor = {};
   GetCursorPos(&cursor);
   for (HWND list : {controls.photoList, controls.musicList}) {
     RECT rect = {};
     if (GetWindowRect(list, &rect) && PtInRect(&rect, cursor)) {
-      AddDroppedItems(drop, list);
+      AddDroppedItems(drop.get(), list);
       FitListExtent(list);
       return;
     }
   }
-  DragFinish(drop);
 }
 
 void OnListButton(HWND dialog, int id) {

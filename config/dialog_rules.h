@@ -47,7 +47,7 @@ int32_t SlideTimeFromSecondsField(std::wstring_view text, uint32_t upDownAnswer)
 
 // A list item is read back through a 260-character buffer: a longer path
 // would come back cut short and name a different file.
-constexpr size_t kMaxListItemChars = 259;
+constexpr size_t kMaxListItemChars = kMaxEntryChars;
 constexpr bool FitsListItem(size_t length) { return length <= kMaxListItemChars; }
 
 // Paths from an open-file name buffer: either one full path, or a folder

@@ -3,7 +3,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include "config/win_holders.h"
+#include "ownership/gdi_holders.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "config/win_holders.h"
-#include "host/scoped_win.h"
-#include "render/com_ref.h"
+#include "ownership/com_ref.h"
+#include "ownership/gdi_holders.h"
+#include "ownership/scoped_handle.h"
 
 std::optional<std::wstring> ListItemText(HWND list, int index) {
   const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
@@ -100,20 +100,17 @@ bool ResolveShortcutInPlace(wchar_t* path) {
 }
 
 void AddDroppedItems(HDROP drop, HWND list) {
-  {
-    ScopedComInit com;
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-      // A path that does not fit the buffer would come out cut short: a
-      // different path, so it is not added.
-      if (DragQueryFileW(drop, i, nullptr, 0) >= kDroppedPathChars) continue;
-      wchar_t path[kDroppedPathChars] = {};
-      if (DragQueryFileW(drop, i, path, kDroppedPathChars) == 0) continue;
-      ResolveShortcutInPlace(path);
-      AddListPath(list, path);
-    }
+  ScopedComInit com;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    // A path that does not fit the buffer would come out cut short: a
+    // different path, so it is not added.
+    if (DragQueryFileW(drop, i, nullptr, 0) >= kDroppedPathChars) continue;
+    wchar_t path[kDroppedPathChars] = {};
+    if (DragQueryFileW(drop, i, path, kDroppedPathChars) == 0) continue;
+    ResolveShortcutInPlace(path);
+    AddListPath(list, path);
   }
-  DragFinish(drop);
 }
 
 LRESULT AddDropTip(HWND list) {

@@ -28,8 +28,8 @@ void MoveListSelection(MoveDirection direction, HWND list);
 void DeleteListSelection(HWND list);
 void ClearListBox(HWND list);
 
-// Adds every dropped path, shortcuts replaced by their targets, then releases
-// the drop.
+// Adds every dropped path, shortcuts replaced by their targets. The caller
+// keeps the drop and releases it.
 void AddDroppedItems(HDROP drop, HWND list);
 
 // `path` holds kDroppedPathChars characters. Replaces a shortcut's path with

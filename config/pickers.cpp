@@ -6,7 +6,7 @@
 
 #include "config/dialog_rules.h"
 #include "config/list_editing.h"
-#include "config/win_holders.h"
+#include "ownership/com_ref.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ BOOL PickFolder(HWND owner, wchar_t* path) {
 }
 
 void AddPickedFolder(HWND list) {
-  wchar_t path[MAX_PATH] = {};
+  wchar_t path[kPathChars] = {};
   if (!PickFolder(list, path)) return;
   AddListPath(list, path);
   FitListExtent(list);

@@ -30,7 +30,7 @@ struct PickedNames {
   uint32_t size = 0;
 };
 
-// `path` holds 260 characters. Non-zero when a file-system folder was chosen.
+// `path` holds kPathChars characters. Non-zero when a file-system folder was chosen.
 BOOL PickFolder(HWND owner, wchar_t* path);
 void AddPickedFolder(HWND list);
 

@@ -1,6 +1,6 @@
 #include "host/configure_mode.h"
 
-#include "host/exports.h"
+#include "config/configure_dialog.h"
 #include "resources/resource_ids.h"
 
 BOOL WINAPI RegisterDialogClasses(HANDLE) { return TRUE; }

@@ -2,19 +2,19 @@
 
 #include <commctrl.h>
 
+#include <memory>
+
 #include "host/command_line.h"
 #include "host/configure_mode.h"
 #include "host/monitor_covers.h"
 #include "host/saver_window.h"
-#include "host/scoped_win.h"
 #include "host/system_library.h"
+#include "ownership/gdi_holders.h"
+#include "ownership/scoped_handle.h"
 #include "resources/resource_ids.h"
+#include "session/slideshow_session.h"
 
-HINSTANCE moduleInstance = nullptr;
 BOOL isWin9x = FALSE;
-BOOL previewMode = FALSE;
-HWND saverWindow = nullptr;
-UINT autoPlayMessage = 0;
 
 namespace {
 
@@ -37,7 +37,8 @@ bool ReportsWin9x() {
 }
 
 // An exception that nothing handled: let the platform's filter decide; when
-// it hands the exception back to us, leave quietly with -1.
+// it hands the exception back to us, leave quietly with -1. Process-wide: the
+// filter has no other way to reach it.
 LPTOP_LEVEL_EXCEPTION_FILTER platformFilter = nullptr;
 
 LONG WINAPI SaverExceptionFilter(EXCEPTION_POINTERS* exception) {
@@ -47,7 +48,7 @@ LONG WINAPI SaverExceptionFilter(EXCEPTION_POINTERS* exception) {
   ExitProcess(static_cast<UINT>(-1));
 }
 
-int RunCommand(const SaverCommand& command) {
+int RunCommand(HINSTANCE instance, const SaverCommand& command) {
   switch (command.mode) {
     case SaverMode::ConfigureNoParent:
       return static_cast<int>(ShowConfigureDialog(nullptr));
@@ -56,10 +57,10 @@ int RunCommand(const SaverCommand& command) {
       return static_cast<int>(ShowConfigureDialog(parent ? parent : GetForegroundWindow()));
     }
     case SaverMode::FullScreen:
-      return RunSaver(nullptr);
+      return RunSaver(instance, nullptr);
     case SaverMode::Preview: {
       HWND parent = ValidWindow(command.window);
-      return parent ? RunSaver(parent) : -1;
+      return parent ? RunSaver(instance, parent) : -1;
     }
     case SaverMode::ChangePassword: {
       if (!isWin9x) return -1;
@@ -78,27 +79,31 @@ int RunCommand(const SaverCommand& command) {
 int SaverMain(HINSTANCE instance, std::wstring_view commandTail) {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TAB_CLASSES};
   InitCommonControlsEx(&controls);
-  moduleInstance = instance;
   isWin9x = ReportsWin9x();
   platformFilter = SetUnhandledExceptionFilter(SaverExceptionFilter);
-  return RunCommand(ParseSaverCommand(commandTail));
+  return RunCommand(instance, ParseSaverCommand(commandTail));
 }
 
-int RunSaver(HWND parent) {
+int RunSaver(HINSTANCE instance, HWND parent) {
   WNDCLASSW windowClass = {};
   windowClass.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
   windowClass.lpfnWndProc = SaverWindowProc;
-  windowClass.hInstance = moduleInstance;
-  windowClass.hIcon = LoadIconW(moduleInstance, MAKEINTRESOURCEW(IDI_BRINDORA));
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_BRINDORA));
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   windowClass.lpszClassName = kSaverClass;
+
+  // The window's state and its show live until the message loop has ended.
+  auto session = std::make_unique<SlideshowSession>();
+  SaverWindowState state;
+  state.session = session.get();
+  state.previewMode = parent != nullptr;
 
   RECT area = {};
   DWORD style = 0;
   DWORD exStyle = 0;
   const wchar_t* title = nullptr;
   if (parent) {
-    previewMode = TRUE;
     GetClientRect(parent, &area);
     style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
     title = L"Preview";
@@ -108,9 +113,8 @@ int RunSaver(HWND parent) {
     area.right = area.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
     area.bottom = area.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
     if (area.right == area.left || area.bottom == area.top) {
-      HDC screen = GetDC(nullptr);
-      GetClipBox(screen, &area);
-      ReleaseDC(nullptr, screen);
+      ScopedGetDC screen(nullptr);
+      GetClipBox(screen.get(), &area);
     }
     style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     exStyle = WS_EX_TOPMOST;
@@ -122,20 +126,21 @@ int RunSaver(HWND parent) {
       SetForegroundWindow(running);
       return 0;
     }
-    LoadPasswordVerifier();
+    LoadPasswordVerifier(state);
   }
-  autoPlayMessage = isWin9x ? RegisterWindowMessageW(L"QueryCancelAutoPlay") : 0;
+  state.autoPlayMessage = isWin9x ? RegisterWindowMessageW(L"QueryCancelAutoPlay") : 0;
 
   int result = 0;
+  HWND saverWindow = nullptr;
   if (RegisterClassW(&windowClass)) {
     // WM_CREATE starts the slideshow before this returns.
     saverWindow = CreateWindowExW(exStyle, kSaverClass, title, style, area.left, area.top, area.right - area.left,
-                                  area.bottom - area.top, parent, nullptr, moduleInstance, nullptr);
+                                  area.bottom - area.top, parent, nullptr, instance, &state);
   }
   if (saverWindow) {
     if (!parent) {
       // The show's device has taken the primary monitor by now.
-      CoverOtherMonitors(saverWindow, moduleInstance);
+      CoverOtherMonitors(saverWindow, instance);
       SetForegroundWindow(saverWindow);
     }
     MSG message;
@@ -145,7 +150,7 @@ int RunSaver(HWND parent) {
     }
     result = static_cast<int>(message.wParam);
   }
-  UnloadPasswordVerifier();
+  UnloadPasswordVerifier(state);
   return result;
 }
 

@@ -6,15 +6,12 @@
 
 #include <string_view>
 
-extern HINSTANCE moduleInstance;
 // Set where the platform reports the 9x family; tests set it to reach the
-// password paths.
+// password paths. Process-wide: the password-change mode and the exception
+// filter need it where no window exists.
 extern BOOL isWin9x;
-extern BOOL previewMode;
-extern HWND saverWindow;
-extern UINT autoPlayMessage;
 
 int SaverMain(HINSTANCE instance, std::wstring_view commandTail);
-int RunSaver(HWND parent);
+int RunSaver(HINSTANCE instance, HWND parent);
 void ChangePassword(HWND parent);
 void SetSaverRunning(BOOL running);

@@ -2,10 +2,12 @@
 
 #include <string>
 
+#include "settings/saver_settings.h"  // kPathChars
+
 HMODULE LoadSystemLibrary(const wchar_t* name) {
-  wchar_t folder[MAX_PATH];
-  UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
+  wchar_t folder[kPathChars];
+  UINT length = GetSystemDirectoryW(folder, kPathChars);
+  if (length == 0 || length >= kPathChars) return nullptr;
   std::wstring path(folder, length);
   path += L'\\';
   path += name;

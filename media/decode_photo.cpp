@@ -58,23 +58,20 @@ int Random15() {
 
 }  // namespace
 
-HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode) {
-  if (session.photoIndex >= session.photoFiles.Count() || !session.stagingGraphics || !session.stagingDC) {
-    return E_INVALIDARG;
-  }
-  const wchar_t* path = session.photoFiles[session.photoIndex].c_str();
+HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& target, int fitMode, PhotoLayout& layout) {
+  if (!path || !target.graphics || !target.dc) return E_INVALIDARG;
   // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs;
   // anything it refuses goes to GDI+.
   const std::optional<ScaledJpeg> jpeg = LoadScaledJpeg(path, fitMode);
   ScopedImage image;
   UINT width = 0, height = 0;
   if (jpeg) {
-    session.photoOrientation = jpeg->orientation;
+    layout.orientation = jpeg->orientation;
     width = jpeg->width;
     height = jpeg->height;
   } else {
     if (PhotoFitsMemory(path)) gpx::GdipLoadImageFromFile(path, image.put());
-    session.photoOrientation = image.get() ? ReadOrientation(image.get()) : 0;
+    layout.orientation = image.get() ? ReadOrientation(image.get()) : 0;
     if (image.get()) {
       gpx::GdipGetImageWidth(image.get(), &width);
       gpx::GdipGetImageHeight(image.get(), &height);
@@ -82,35 +79,37 @@ HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode) {
   }
   if (width == 0 || height == 0) return E_FAIL;
 
-  session.fitMode = fitMode;
+  layout.fitMode = fitMode;
   gp::GpStatus status;
   if (fitMode == kFitSquareCrop) {
-    session.photoLandscape = true;
+    layout.landscape = true;
     const SourceSquare source = CropSquare(width, height);
     if (jpeg) {
-      status = DrawScaledJpeg(session.stagingDC, *jpeg, source.x, source.y, source.side, source.side,
+      status = DrawScaledJpeg(target.dc, *jpeg, source.x, source.y, source.side, source.side,
                               {0, 0, kStagingEdge, kStagingEdge})
                    ? gp::Ok
                    : gp::GenericError;
     } else {
-      status = gpx::GdipDrawImageRectRect(session.stagingGraphics, image.get(), 0, 0, kStagingEdge, kStagingEdge,
+      status = gpx::GdipDrawImageRectRect(target.graphics, image.get(), 0, 0, kStagingEdge, kStagingEdge,
                                           static_cast<gp::REAL>(source.x), static_cast<gp::REAL>(source.y),
                                           static_cast<gp::REAL>(source.side), static_cast<gp::REAL>(source.side),
                                           gp::UnitPixel, nullptr, nullptr, nullptr);
     }
   } else {
     const FitRect rect = LetterboxRect(width, height);
-    session.photoLandscape = LetterboxLandscape(width, height, session.photoOrientation);
+    layout.landscape = LetterboxLandscape(width, height, layout.orientation);
     RECT surface;
     SetRect(&surface, 0, 0, kStagingEdge, kStagingEdge);
-    FillRect(session.stagingDC, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    FillRect(target.dc, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     if (jpeg) {
-      status = DrawScaledJpeg(session.stagingDC, *jpeg, 0, 0, width, height, rect) ? gp::Ok : gp::GenericError;
+      status = DrawScaledJpeg(target.dc, *jpeg, 0, 0, width, height, rect) ? gp::Ok : gp::GenericError;
     } else {
-      status = gpx::GdipDrawImageRectI(session.stagingGraphics, image.get(), rect.x, rect.y, rect.width, rect.height);
+      status = gpx::GdipDrawImageRectI(target.graphics, image.get(), rect.x, rect.y, rect.width, rect.height);
     }
   }
   return status == gp::Ok ? S_OK : E_FAIL;
 }
 
-HRESULT DecodePhoto(SlideshowSession& session) { return DecodePhotoFitted(session, FitModeFromRandom(Random15())); }
+HRESULT DecodePhoto(const wchar_t* path, const StagingTarget& target, PhotoLayout& layout) {
+  return DecodePhotoFitted(path, target, FitModeFromRandom(Random15()), layout);
+}

@@ -1,17 +1,28 @@
 #pragma once
-// Decodes the photo at photoIndex onto the staging surface, cropped to a
-// square or letterboxed on black, and records how: fitMode,
-// photoOrientation and photoLandscape.
+// Decodes one photo file onto the staging surface, cropped to a square or
+// letterboxed on black, and records how: fitMode, orientation and landscape.
 
 #include <windows.h>
+// after windows.h, whose types GDI+ uses
+#include <objidl.h>
 
-#include "session/slideshow_session.h"
+#include <gdiplus.h>
 
-// S_OK when the picture is on the surface, E_FAIL otherwise. On E_FAIL the
-// surface, fitMode and photoLandscape keep what they held.
-HRESULT DecodePhoto(SlideshowSession& session);
+#include "media/photo_fit.h"
+
+// The staging surface as the decoder draws on it: a memory DC and a GDI+
+// graphics object on it. Its owner keeps both alive across the call.
+struct StagingTarget {
+  HDC dc = nullptr;
+  Gdiplus::GpGraphics* graphics = nullptr;
+};
+
+// S_OK when the picture is on the surface, E_FAIL otherwise; E_INVALIDARG
+// without a path or a surface. layout.orientation is always written; on
+// E_FAIL the surface, layout.fitMode and layout.landscape keep what they held.
+HRESULT DecodePhoto(const wchar_t* path, const StagingTarget& surface, PhotoLayout& layout);
 
 // The same with the fit mode chosen by the caller instead of at random.
-HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode);
+HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& surface, int fitMode, PhotoLayout& layout);
 
 constexpr PROPID kExifOrientationTag = 0x0112;

@@ -7,7 +7,7 @@
 
 #include <cwchar>
 
-#include "host/scoped_win.h"
+#include "ownership/scoped_handle.h"
 
 namespace {
 
@@ -129,12 +129,4 @@ HRESULT ExpandEntry(MediaList& target, const wchar_t* entry, bool includeSubDirs
   }
   ScanFolder(target, entry, L"*.*", includeSubDirs);
   return S_OK;
-}
-
-HRESULT ExpandPhotoEntry(const wchar_t* entry, SlideshowSession& session) {
-  return ExpandEntry(session.photoFiles, entry, session.sessionSettings.photoIncludeSubDir);
-}
-
-HRESULT ExpandMusicEntry(const wchar_t* entry, SlideshowSession& session) {
-  return ExpandEntry(session.musicFiles, entry, session.sessionSettings.musicIncludeSubDir);
 }

@@ -6,16 +6,11 @@
 
 #include <string>
 
-#include "session/slideshow_session.h"
+#include "settings/saver_settings.h"
 
-// Appends the files an entry stands for to the session's photoFiles
-// (musicFiles), walking sub-folders when the session's photoIncludeSubDir
-// (musicIncludeSubDir) is set. E_INVALIDARG for an absent or empty entry.
-HRESULT ExpandPhotoEntry(const wchar_t* entry, SlideshowSession& session = slideshowSession);
-HRESULT ExpandMusicEntry(const wchar_t* entry, SlideshowSession& session = slideshowSession);
-
-// The one algorithm behind both: a file is appended exactly as written, and
-// anything else (a folder, a root, a name with a trailing backslash, nothing
+// Appends the files an entry stands for to `target`, walking sub-folders with
+// includeSubDirs; E_INVALIDARG for an absent or empty entry. A file is
+// appended exactly as written, and anything else (a folder, a root, a name with a trailing backslash, nothing
 // at all) is walked as a folder.
 HRESULT ExpandEntry(MediaList& target, const wchar_t* entry, bool includeSubDirs);
 

@@ -4,10 +4,17 @@
 
 #include <cstdint>
 
+#include "settings/saver_settings.h"  // kFitSquareCrop
+
 constexpr int kStagingEdge = 1024;
 
-// fitMode 2 crops to a square; 0, 1 and 3 letterbox.
-constexpr int kFitSquareCrop = 2;
+// How the decoder staged the photo the loader last finished: read when the
+// slide that shows it begins.
+struct PhotoLayout {
+  int fitMode = 0;          // kFitSquareCrop: cropped to fill the square; otherwise letterboxed
+  int32_t orientation = 0;  // EXIF orientation, 0 when none
+  bool landscape = true;    // the letterboxed photo stands landscape once turned
+};
 
 // Maps a 15-bit random number (0 to 32767) to a fit mode: truncate(r * 3 / 32767).
 // Only r = 32767 gives 3, so the crop keeps its one-third share.

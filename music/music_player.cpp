@@ -2,13 +2,11 @@
 
 #include <mmsystem.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "music/mci_commands.h"
 #include "music/mci_port.h"
 #include "music/music_rules.h"
-#include "session/shuffle.h"
 
 namespace {
 
@@ -24,11 +22,11 @@ HRESULT PlayCdTrack(CdTrackNumber track, HWND window) {
   return E_FAIL;
 }
 
-HRESULT PlayFile(const SlideshowSession& session) {
+HRESULT PlayFile(const MusicPlayback& music) {
   // Only tracks opened before the first fade step start silent; later ones
   // play at the device's own volume, which the fade then reaches.
-  if (session.fadeVolume == 0) Sent(kCmdVolumeZero);
-  if (!Sent(kCmdPlayNotify, session.window)) return E_FAIL;
+  if (music.fadeVolume == 0) Sent(kCmdVolumeZero);
+  if (!Sent(kCmdPlayNotify, music.window)) return E_FAIL;
   // A video file plays its sound only. Audio files answer with errors here.
   Sent(kCmdVideoOff);
   Sent(kCmdWindowHide);
@@ -37,75 +35,63 @@ HRESULT PlayFile(const SlideshowSession& session) {
 
 }  // namespace
 
-HRESULT OpenAndPlayTrack(SlideshowSession& session) {
-  const std::wstring& path = session.musicFiles[session.musicIndex];
-  session.cdTrack = IsCdTrackPath(path);
-  if (!Sent(OpenCommand(path, session.cdTrack).c_str())) return E_FAIL;
-  return session.cdTrack ? PlayCdTrack(CdTrackNumberOf(path), session.window) : PlayFile(session);
+HRESULT OpenAndPlayTrack(MusicPlayback& music) {
+  const std::wstring& path = music.musicFiles[music.musicIndex];
+  music.cdTrack = IsCdTrackPath(path);
+  if (!Sent(OpenCommand(path, music.cdTrack).c_str())) return E_FAIL;
+  return music.cdTrack ? PlayCdTrack(CdTrackNumberOf(path), music.window) : PlayFile(music);
 }
 
-HRESULT PlayNextTrack(SlideshowSession& session) {
+HRESULT PlayNextTrack(MusicPlayback& music) {
   MciPort& mci = CurrentMciPort();
   for (;;) {
-    if (session.musicFiles.Empty()) return E_FAIL;
-    if (session.musicIndex >= session.musicFiles.Count()) session.musicIndex = 0;
-    if (SUCCEEDED(OpenAndPlayTrack(session))) break;
-    Sent(kCmdStop, session.window);
-    Sent(kCmdCloseAll, session.window);
-    session.musicFiles.RemoveAt(session.musicIndex);
-    session.musicIndex = IndexAfterRemoval(session.musicIndex, session.musicFiles.Count());
+    if (music.musicFiles.Empty()) return E_FAIL;
+    if (music.musicIndex >= music.musicFiles.Count()) music.musicIndex = 0;
+    if (SUCCEEDED(OpenAndPlayTrack(music))) break;
+    Sent(kCmdStop, music.window);
+    Sent(kCmdCloseAll, music.window);
+    music.musicFiles.RemoveAt(music.musicIndex);
+    music.musicIndex = IndexAfterRemoval(music.musicIndex, music.musicFiles.Count());
     mci.Wait(kFailedTrackWaitMs);
   }
-  session.musicIndex = IndexAfterPlay(session.musicIndex, session.musicFiles.Count());
-  if (session.musicIndex == 0 && session.sessionSettings.musicRandom) {
-    // The track just started plays on; the new order begins with the next one.
-    srand(GetTickCount());
-    ShuffleList(session.musicFiles);
+  music.musicIndex = IndexAfter(music.musicIndex, music.musicFiles.Count());
+  // The track just started plays on; a new order begins with the next one.
+  if (music.musicIndex == 0 && music.reshuffle) music.reshuffle(music.musicFiles);
+  return S_OK;
+}
+
+HRESULT CloseMusic(MusicPlayback& music) {
+  if (!music.musicFiles.Empty()) {
+    Sent(kCmdStop, music.window);
+    Sent(kCmdCloseAll, music.window);
   }
   return S_OK;
 }
 
-HRESULT CloseMusic(SlideshowSession& session) {
-  if (!session.musicFiles.Empty()) {
-    Sent(kCmdStop, session.window);
-    Sent(kCmdCloseAll, session.window);
-  }
-  return S_OK;
-}
-
-HRESULT StartMusic(SlideshowSession& session) {
-  if (!session.sessionInitialised) return E_INVALIDARG;
-  if (session.showRunning) return S_OK;
-  session.fadeVolume = 0;
-  const HRESULT result = PlayNextTrack(session);
-  session.musicActive = SUCCEEDED(result);
-  if (session.musicActive) SetTimer(session.window, kFadeTimerId, kFadeTimerMs, nullptr);
-  session.showRunning = true;
-  session.paused = false;
+HRESULT StartPlayback(MusicPlayback& music) {
+  music.fadeVolume = 0;
+  const HRESULT result = PlayNextTrack(music);
+  music.musicActive = SUCCEEDED(result);
+  if (music.musicActive) SetTimer(music.window, kFadeTimerId, kFadeTimerMs, nullptr);
   return result;
 }
 
-HRESULT StopMusic(SlideshowSession& session) {
-  if (!session.showRunning) return S_OK;
-  CloseMusic(session);
-  session.musicActive = false;
-  KillTimer(session.window, kFadeTimerId);
-  session.showRunning = false;
-  session.paused = false;
+HRESULT StopPlayback(MusicPlayback& music) {
+  CloseMusic(music);
+  music.musicActive = false;
+  KillTimer(music.window, kFadeTimerId);
   return S_OK;
 }
 
-void FadeStep(SlideshowSession& session) {
-  const FadeTick tick = NextFadeTick(session.fadeVolume);
-  session.fadeVolume = tick.volume;
+void FadeStep(MusicPlayback& music) {
+  const FadeTick tick = NextFadeTick(music.fadeVolume);
+  music.fadeVolume = tick.volume;
   // The CD-audio device has no volume; the count runs on regardless.
-  if (!session.cdTrack) Sent(VolumeCommand(tick.volume).c_str());
-  if (tick.finished) KillTimer(session.window, kFadeTimerId);
+  if (!music.cdTrack) Sent(VolumeCommand(tick.volume).c_str());
+  if (tick.finished) KillTimer(music.window, kFadeTimerId);
 }
 
-void OnMusicNotify(WPARAM code, SlideshowSession& session) {
-  // A notice already queued when the show stopped must not start the music again.
-  if (!session.showRunning) return;
+void OnTrackNotify(WPARAM code, MusicPlayback& music) {
   switch (code) {
     case MCI_NOTIFY_SUCCESSFUL:
       break;
@@ -115,8 +101,8 @@ void OnMusicNotify(WPARAM code, SlideshowSession& session) {
     default:
       return;
   }
-  CloseMusic(session);
-  PlayNextTrack(session);
+  CloseMusic(music);
+  PlayNextTrack(music);
 }
 
 void PauseMusic() { Sent(kCmdPause); }

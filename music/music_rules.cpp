@@ -11,11 +11,6 @@ FadeTick NextFadeTick(int32_t fadeVolume) {
   return {volume, volume >= kFadeEnd};
 }
 
-uint32_t IndexAfterPlay(uint32_t index, size_t count) {
-  const uint64_t next = uint64_t{index} + 1;
-  return next >= count ? 0 : static_cast<uint32_t>(next);
-}
-
 uint32_t IndexAfterRemoval(uint32_t index, size_t countAfter) { return index >= countAfter ? 0 : index; }
 
 uint32_t SteppedVolume(uint32_t volume, int step) {

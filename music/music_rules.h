@@ -23,9 +23,6 @@ struct FadeTick {
 };
 FadeTick NextFadeTick(int32_t fadeVolume);
 
-// musicIndex after the track at `index` of a list of `count` entries started:
-// the next entry, 0 after the last.
-uint32_t IndexAfterPlay(uint32_t index, size_t count);
 // musicIndex after the entry at `index` was removed, leaving `countAfter`
 // entries: the entry that moved up into its place, 0 past the end.
 uint32_t IndexAfterRemoval(uint32_t index, size_t countAfter);

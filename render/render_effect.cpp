@@ -1,6 +1,7 @@
 // The colour-effect pass: once per slide, the photo through its effect's pixel
 // shader into effectTexture.
 #include "render/renderer.h"
+#include "settings/saver_settings.h"
 
 HRESULT Renderer::SetEffectConstant(unsigned reg, float x, float y, float z) {
   if (!device) return E_FAIL;
@@ -10,7 +11,7 @@ HRESULT Renderer::SetEffectConstant(unsigned reg, float x, float y, float z) {
 
 HRESULT Renderer::RenderEffect(int effectCode) {
   if (shaderLevel == 0) return S_OK;
-  if (!device || !effectSurface || effectCode < 0 || effectCode > 3) return E_FAIL;
+  if (!device || !effectSurface || effectCode < kEffectOriginal || effectCode > kEffectBlue) return E_FAIL;
   SetProjection(static_cast<float>(kPhotoSize), static_cast<float>(kPhotoSize));
   if (FAILED(device->SetRenderTarget(0, effectSurface.get()))) return E_FAIL;
 

@@ -1,22 +1,28 @@
 #pragma once
-// One frame of the slideshow, the render thread's step.
+// One frame of the slideshow on the device: the slide change (the staged
+// photo into the texture, its colour-effect image) and the per-frame world
+// transform, composition, fade and blend.
 
 #include <windows.h>
 
-struct SlideshowSession;
+#include "render/renderer.h"
+#include "render/slide_motion.h"
 
-// Progress through the current slide, 0 when it begins.
-extern float slideProgress;
+// What the frames of one show remember between them; only the render thread
+// touches it.
+struct FrameState {
+  // Progress through the current slide, 0 when it begins.
+  float slideProgress = 0.0f;
+  // What was last sent to the device, so that states are set only on change.
+  int lastMode = 0;
+  float lastFadeLevel = 0.0f;
+  float lastBlendFactor = 0.0f;
+};
 
-// What was last sent to the device, so that states are set only on change.
-extern int lastMode;
-extern float lastFadeLevel;
-extern float lastBlendFactor;
+// The new slide on the device: the staging surface copied into the photo
+// texture, the world reset, the colour-effect image drawn, progress back to 0.
+void BeginSlideOnDevice(Renderer& renderer, HDC stagingDC, int effectCode, FrameState& frame);
 
-// Draws the new slide's motion, easing, fade, transition and colour effect
-// from this thread's rand.
-void BeginSlideChoices(SlideshowSession& session);
-
-// Takes the staged photo over when the slide is due, then draws and presents
-// one frame. E_FAIL when the next photo is not ready (nothing is drawn).
-HRESULT RenderFrame(SlideshowSession& session);
+// Draws and presents the slide at frame.slideProgress. The first frame of a
+// show sends every state whatever the caches say.
+HRESULT DrawSlideFrame(Renderer& renderer, const SlideChoices& slide, FrameState& frame, bool firstFrame);

@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include "resources/resource_ids.h"
+#include "settings/saver_settings.h"
+
 namespace {
 constexpr float kHalfTexel = 0.00048828125f;  // 1/2048
 constexpr float kEdge = 1.00048828125f;
@@ -38,13 +41,13 @@ void FillToneTexels(uint32_t texels[kToneEntries]) {
 int ShaderResourceFor(int effectCode, int shaderLevel) {
   if (shaderLevel <= 0) return 0;
   switch (effectCode) {
-    case 0:
-      return 144;
-    case 1:
-      return 146;
-    case 2:
-    case 3:
-      return shaderLevel == 1 ? 147 : 148;
+    case kEffectOriginal:
+      return IDR_SHADER_ORIGINAL;
+    case kEffectBlackWhite:
+      return IDR_SHADER_BLACK_WHITE;
+    case kEffectSepia:
+    case kEffectBlue:
+      return shaderLevel == 1 ? IDR_SHADER_TINT_PS11 : IDR_SHADER_TINT_PS14;
     default:
       return 0;
   }
@@ -52,9 +55,9 @@ int ShaderResourceFor(int effectCode, int shaderLevel) {
 
 EffectConstants EffectConstantsFor(int effectCode) {
   EffectConstants k{false, {0.2989f, 0.587f, 0.114f}, false, {0.0f, 0.0f, 0.0f}};
-  if (effectCode < 1 || effectCode > 3) return k;
+  if (effectCode < kEffectBlackWhite || effectCode > kEffectBlue) return k;
   k.hasLuma = true;
-  if (effectCode == 2) k = {true, {0.2989f, 0.587f, 0.114f}, true, {0.1049f, -0.0282f, -0.1298f}};
-  if (effectCode == 3) k = {true, {0.2989f, 0.587f, 0.114f}, true, {-0.0502f, -0.0119f, 0.1927f}};
+  if (effectCode == kEffectSepia) k = {true, {0.2989f, 0.587f, 0.114f}, true, {0.1049f, -0.0282f, -0.1298f}};
+  if (effectCode == kEffectBlue) k = {true, {0.2989f, 0.587f, 0.114f}, true, {-0.0502f, -0.0119f, 0.1927f}};
   return k;
 }

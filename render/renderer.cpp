@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "render/slide_motion.h"
+#include "settings/graphics_caps.h"
 #include "settings/saver_settings.h"
 
 namespace {
@@ -35,26 +36,24 @@ void Renderer::SetProjection(float width, float height) {
 }
 
 HRESULT Renderer::Init(HWND window) {
-  d3d = ComRef<IDirect3D9>(Direct3DCreate9(D3D_SDK_VERSION));
-  if (!d3d) {
-    showMessage(window, L"Please update your DirectX to 9.0c or above", L"Error");
-    return E_FAIL;
-  }
   D3DCAPS9 caps;
-  if (FAILED(d3d->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps))) return E_FAIL;
-  DWORD magFilter = (caps.TextureFilterCaps & D3DPTFILTERCAPS_MAGFLINEAR) ? D3DTEXF_LINEAR : D3DTEXF_POINT;
-  DWORD minFilter = (caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFLINEAR) ? D3DTEXF_LINEAR : D3DTEXF_POINT;
-  if (!SupportsLargeTextures(caps.MaxTextureWidth, caps.MaxTextureHeight)) {
-    showMessage(window,
-                L"Sorry that this software can't work because your graphics card does not support large texture.",
-                L"Error");
-    return E_FAIL;
-  }
+  if (HRESULT hr = InitDevice(window, caps); FAILED(hr)) return hr;
+  if (HRESULT hr = InitFixedState(caps); FAILED(hr)) return hr;
+  if (HRESULT hr = InitGeometry(); FAILED(hr)) return hr;
+  if (HRESULT hr = InitTextures(caps); FAILED(hr)) return hr;
+  HRESULT result = LoadEffectShaders();
+  initialized = true;
+  return result;
+}
+
+HRESULT Renderer::InitDevice(HWND window, D3DCAPS9& caps) {
+  d3d = ComRef<IDirect3D9>(Direct3DCreate9(D3D_SDK_VERSION));
+  auto tell = [window](const wchar_t* text, const wchar_t* caption) { showMessage(window, text, caption); };
+  if (HRESULT hr = CheckDeviceCaps(d3d.get(), caps, tell); FAILED(hr)) return hr;
   DWORD vertexProcessing = (caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT) && caps.VertexShaderVersion >= 0xFFFE0101
                                ? D3DCREATE_HARDWARE_VERTEXPROCESSING
                                : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
   shaderLevel = ShaderLevelFromVersion(caps.PixelShaderVersion);
-  bool dynamicTextures = (caps.Caps2 & D3DCAPS2_DYNAMICTEXTURES) != 0;
 
   D3DDISPLAYMODE mode;
   if (HRESULT hr = d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode); FAILED(hr)) return hr;
@@ -95,7 +94,10 @@ HRESULT Renderer::Init(HWND window) {
   D3DMATRIX identity = Identity();
   device->SetTransform(D3DTS_VIEW, &identity);
   SetProjection(viewWidth, viewHeight);
+  return S_OK;
+}
 
+HRESULT Renderer::InitFixedState(const D3DCAPS9& caps) {
   device->SetRenderState(D3DRS_ZENABLE, FALSE);
   device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -107,6 +109,23 @@ HRESULT Renderer::Init(HWND window) {
     return E_FAIL;
   }
 
+  const DWORD magFilter = (caps.TextureFilterCaps & D3DPTFILTERCAPS_MAGFLINEAR) ? D3DTEXF_LINEAR : D3DTEXF_POINT;
+  const DWORD minFilter = (caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFLINEAR) ? D3DTEXF_LINEAR : D3DTEXF_POINT;
+  for (DWORD sampler = 0; sampler < 16; ++sampler) {
+    if (FAILED(device->SetSamplerState(sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP)) ||
+        FAILED(device->SetSamplerState(sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP)) ||
+        FAILED(device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, magFilter)) ||
+        FAILED(device->SetSamplerState(sampler, D3DSAMP_MINFILTER, minFilter)) ||
+        FAILED(device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, D3DTEXF_NONE))) {
+      return E_FAIL;
+    }
+  }
+
+  if (FAILED(SetCompositionMode(kModeBlend)) || FAILED(device->SetRenderState(D3DRS_TEXTUREFACTOR, 0))) return E_FAIL;
+  return S_OK;
+}
+
+HRESULT Renderer::InitGeometry() {
   std::memcpy(quad, kQuadVertices, sizeof quad);
   if (HRESULT hr = device->CreateVertexBuffer(kQuadBytes, 0, kQuadFvf, D3DPOOL_DEFAULT, quadBuffer.put(), nullptr);
       FAILED(hr)) {
@@ -119,19 +138,11 @@ HRESULT Renderer::Init(HWND window) {
   if (FAILED(device->SetStreamSource(0, quadBuffer.get(), 0, sizeof(QuadVertex))) || FAILED(device->SetFVF(kQuadFvf))) {
     return E_FAIL;
   }
+  return S_OK;
+}
 
-  for (DWORD sampler = 0; sampler < 16; ++sampler) {
-    if (FAILED(device->SetSamplerState(sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP)) ||
-        FAILED(device->SetSamplerState(sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP)) ||
-        FAILED(device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, magFilter)) ||
-        FAILED(device->SetSamplerState(sampler, D3DSAMP_MINFILTER, minFilter)) ||
-        FAILED(device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, D3DTEXF_NONE))) {
-      return E_FAIL;
-    }
-  }
-
-  if (FAILED(SetCompositionMode(0)) || FAILED(device->SetRenderState(D3DRS_TEXTUREFACTOR, 0))) return E_FAIL;
-
+HRESULT Renderer::InitTextures(const D3DCAPS9& caps) {
+  const bool dynamicTextures = (caps.Caps2 & D3DCAPS2_DYNAMICTEXTURES) != 0;
   DWORD usage = dynamicTextures ? D3DUSAGE_DYNAMIC : 0;
   D3DPOOL pool = dynamicTextures ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED;
   struct Target {
@@ -164,17 +175,14 @@ HRESULT Renderer::Init(HWND window) {
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
   device->Present(nullptr, nullptr, nullptr, nullptr);
   if (FAILED(device->GetRenderTarget(0, backBuffer.put()))) return E_FAIL;
-
-  HRESULT result = LoadEffectShaders();
-  initialized = true;
-  return result;
+  return S_OK;
 }
 
 HRESULT Renderer::LoadEffectShaders() {
   HRESULT result = S_OK;
   if (shaderLevel <= 0 || !device) return result;
   HMODULE module = GetModuleHandleW(nullptr);
-  for (int code = 0; code < 4; ++code) {
+  for (int code = 0; code < kMaxColorEffects; ++code) {
     effectShaders[code].reset();
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(ShaderResourceFor(code, shaderLevel)), L"SHADER");
     if (!found || SizeofResource(module, found) == 0) continue;

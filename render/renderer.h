@@ -8,8 +8,9 @@
 
 #include <cstdint>
 
-#include "render/com_ref.h"
+#include "ownership/com_ref.h"
 #include "render/render_maths.h"
+#include "settings/saver_settings.h"
 
 class Renderer {
  public:
@@ -50,7 +51,7 @@ class Renderer {
   ComRef<IDirect3DSurface9> toneSurface;
   ComRef<IDirect3DSurface9> backBuffer;
   QuadVertex quad[4] = {};
-  ComRef<IDirect3DPixelShader9> effectShaders[4];
+  ComRef<IDirect3DPixelShader9> effectShaders[kMaxColorEffects];
   bool initialized = false;
   D3DVIEWPORT9 viewport = {};
   float viewWidth = 0.0f;
@@ -61,6 +62,12 @@ class Renderer {
   bool fullScreen = true;
 
  private:
+  // Init's steps, in order: the device for the window, the states that never
+  // change, the quad, and the textures with the first black frame.
+  HRESULT InitDevice(HWND window, D3DCAPS9& caps);
+  HRESULT InitFixedState(const D3DCAPS9& caps);
+  HRESULT InitGeometry();
+  HRESULT InitTextures(const D3DCAPS9& caps);
   void SetProjection(float width, float height);
 };
 

@@ -50,7 +50,7 @@ SlideChoices ChooseSlide(const SlidePhoto& photo, const SaverSettings& settings,
 
   int row = std::min(DrawOver(rand(), kMotionRows), kMotionRows - 1);
   // Cropped photos have no edge to pan to; landscape pans across, portrait up and down.
-  if (row >= 18 && photo.fitMode == 2) row -= 4;
+  if (row >= 18 && photo.fitMode == kFitSquareCrop) row -= 4;
   if ((row == 20 || row == 21) && photo.landscape) {
     row -= 2;
   } else if ((row == 18 || row == 19) && !photo.landscape) {
@@ -73,9 +73,9 @@ SlideChoices ChooseSlide(const SlidePhoto& photo, const SaverSettings& settings,
     // is left out so that it does not come more often than the others.
     int count = std::clamp<int32_t>(settings.colorEffectCount, 0, kMaxColorEffects);
     int n = 4 * count;
-    if (count > 0 && settings.colorEffects[0] == 0) n -= 4;
+    if (count > 0 && settings.colorEffects[0] == kEffectOriginal) n -= 4;
     int i = DrawOver(rand(), n);
-    c.effectCode = i < count ? settings.colorEffects[i] : 0;
+    c.effectCode = i < count ? settings.colorEffects[i] : kEffectOriginal;
   }
   return c;
 }
@@ -103,7 +103,7 @@ float EaseMotion(int easing, float p) {
 }
 
 float FadeFactor(int fadeCode, float p) {
-  if (fadeCode == 0) return 1.0f;
+  if (fadeCode == kFadeNone) return 1.0f;
   float x;
   if (p <= 0.15f) {
     x = p * 6.6666665f;
@@ -112,12 +112,12 @@ float FadeFactor(int fadeCode, float p) {
   } else {
     return 1.0f;
   }
-  return fadeCode == 2 ? 2.0f - x : x;
+  return fadeCode == kFadeWhite ? 2.0f - x : x;
 }
 
 float BlendFactor(int transitionCode, float p) {
-  if (transitionCode == 0) return 0.0f;
-  if (transitionCode == 1) return 1.0f;
+  if (transitionCode == kTransitionPhotoOnly) return 0.0f;
+  if (transitionCode == kTransitionEffectOnly) return 1.0f;
   float b;
   if (p <= 0.3f) {
     b = 0.0f;
@@ -126,13 +126,13 @@ float BlendFactor(int transitionCode, float p) {
   } else {
     b = 1.0f;
   }
-  return transitionCode == 3 ? 1.0f - b : b;
+  return transitionCode == kTransitionEffectToPhoto ? 1.0f - b : b;
 }
 
 int CompositionModeFor(float g, float l) {
-  if (g == 1.0f) return 0;
-  if (g < 1.0f) return l == 0.0f ? 1 : l == 1.0f ? 2 : 0;
-  return l == 0.0f ? 3 : l == 1.0f ? 4 : 0;
+  if (g == 1.0f) return kModeBlend;
+  if (g < 1.0f) return l == 0.0f ? kModePhotoDarker : l == 1.0f ? kModeEffectDarker : kModeBlend;
+  return l == 0.0f ? kModePhotoLighter : l == 1.0f ? kModeEffectLighter : kModeBlend;
 }
 
 namespace {

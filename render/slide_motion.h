@@ -49,7 +49,17 @@ float FadeFactor(int fadeCode, float p);
 // l(p): 0 the photo, 1 its colour-effect image.
 float BlendFactor(int transitionCode, float p);
 
-// Texture-stage composition for a fade g and blend l (0..4).
+// Texture-stage compositions: the photo blended with its colour-effect image
+// by the blend factor, or one of the two darkened or lightened by the fade.
+enum CompositionMode : int {
+  kModeBlend = 0,
+  kModePhotoDarker = 1,
+  kModeEffectDarker = 2,
+  kModePhotoLighter = 3,
+  kModeEffectLighter = 4,
+};
+
+// Texture-stage composition for a fade g and blend l.
 int CompositionModeFor(float g, float l);
 // D3DRS_TEXTUREFACTOR values: the fade grey in red, green and blue; the blend in alpha.
 uint32_t FadeLevelFactor(float g);

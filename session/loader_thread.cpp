@@ -45,11 +45,11 @@ HRESULT StartLoaderThread(SlideshowSession& session) {
   return S_OK;
 }
 
-void StopLoaderThread(SlideshowSession& session) {
-  if (!session.loaderThread) return;
-  if (session.stopLoaderEvent) SetEvent(session.stopLoaderEvent.get());
-  if (WaitForSingleObject(session.loaderThread.get(), kWorkerStopTimeoutMs) != WAIT_OBJECT_0) {
-    TerminateThread(session.loaderThread.get(), 0);
-  }
-  session.loaderThread.reset();
+void StopWorkerThread(AutoHandle& thread, const AutoHandle& stopEvent) {
+  if (!thread) return;
+  if (stopEvent) SetEvent(stopEvent.get());
+  if (WaitForSingleObject(thread.get(), kWorkerStopTimeoutMs) != WAIT_OBJECT_0) TerminateThread(thread.get(), 0);
+  thread.reset();
 }
+
+void StopLoaderThread(SlideshowSession& session) { StopWorkerThread(session.loaderThread, session.stopLoaderEvent); }

@@ -24,3 +24,8 @@ HRESULT StartLoaderThread(SlideshowSession& session);
 void StopLoaderThread(SlideshowSession& session);
 
 constexpr DWORD kWorkerStopTimeoutMs = 5000;
+
+// Both workers stop this way: signal the stop event, wait up to 5000 ms,
+// terminate a thread that does not end, and close its handle. Nothing
+// happens without a thread.
+void StopWorkerThread(AutoHandle& thread, const AutoHandle& stopEvent);

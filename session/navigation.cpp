@@ -1,13 +1,15 @@
 #include "session/navigation.h"
 
 #include "music/music_player.h"
+#include "render/slide_clock.h"
 #include "session/playlist_rules.h"
 
 namespace {
 
-// The UI thread touches slideStart only while paused is set.
+// The render thread leaves slideStart alone while paused is set, so the
+// UI thread may read, change and write it back then.
 void EndPause(SlideshowSession& session) {
-  session.slideStart = SlideStartAfterPause(session.slideStart, session.pauseStart, GetTickCount());
+  session.slideStart = SlideStartAfterPause(session.slideStart, session.pauseStart, SlideClockNow());
   session.paused = false;
 }
 
@@ -15,7 +17,7 @@ enum class Step { kNext, kPrevious };
 
 HRESULT StepPhoto(SlideshowSession& session, Step step) {
   if (!session.showRunning || session.paused) return S_OK;
-  session.pauseStart = GetTickCount();
+  session.pauseStart = SlideClockNow();
   session.paused = true;
 
   // Consuming the completion here makes the UI thread the owner of the list
@@ -41,16 +43,16 @@ HRESULT StepPhoto(SlideshowSession& session, Step step) {
 
 HRESULT PauseShow(SlideshowSession& session) {
   if (session.paused || !session.showRunning) return S_OK;
-  session.pauseStart = GetTickCount();
-  if (session.musicActive) PauseMusic();
+  session.pauseStart = SlideClockNow();
+  if (session.music.musicActive) PauseMusic();
   session.paused = true;
   return S_OK;
 }
 
 HRESULT ResumeShow(SlideshowSession& session) {
   if (!session.paused || !session.showRunning) return S_OK;
-  session.slideStart = SlideStartAfterPause(session.slideStart, session.pauseStart, GetTickCount());
-  if (session.musicActive) ResumeMusic();
+  session.slideStart = SlideStartAfterPause(session.slideStart, session.pauseStart, SlideClockNow());
+  if (session.music.musicActive) ResumeMusic();
   session.paused = false;
   return S_OK;
 }

@@ -1,10 +1,5 @@
 #include "session/playlist_rules.h"
 
-uint32_t IndexAfter(uint32_t index, size_t count) {
-  const uint64_t next = uint64_t{index} + 1;
-  return next >= count ? 0 : static_cast<uint32_t>(next);
-}
-
 uint32_t NextPhotoIndex(uint32_t shownIndex, size_t count) { return IndexAfter(shownIndex, count); }
 
 uint32_t PreviousPhotoIndex(uint32_t shownIndex, size_t count) {

@@ -9,9 +9,6 @@
 
 #include "settings/saver_settings.h"
 
-// The index after `index` in a list of `count` entries, wrapping to 0.
-uint32_t IndexAfter(uint32_t index, size_t count);
-
 // The photo Right and Left ask for, relative to the one on screen. shownIndex
 // may be stale (past the end) after removals; the loader wraps the result.
 uint32_t NextPhotoIndex(uint32_t shownIndex, size_t count);

@@ -2,36 +2,46 @@
 
 #include <cstdlib>
 
-#include "media/decode_photo.h"
 #include "media/media_expand.h"
 #include "session/playlist_rules.h"
-#include "settings/settings_store.h"
+#include "session/staging_surface.h"
 
 namespace {
-
-// rand's state is per thread: each thread seeds its own before it shuffles.
-void SeedAndShuffle(MediaList& list) {
-  std::srand(GetTickCount());
-  if (!list.Empty()) ShuffleList(list);
-}
 
 constexpr DWORD kPauseAfterFailedDecodeMs = 100;
 
 }  // namespace
 
-void BuildPlaylists(SlideshowSession& session) {
-  session.sessionSettings = saverSettings;
-  session.sessionSettings.slideTime = ShownSlideTime(saverSettings.slideTime);
+void SeedThreadRand() { std::srand(GetTickCount()); }
+
+void SeedAndShuffle(MediaList& list) {
+  SeedThreadRand();
+  if (!list.Empty()) ShuffleList(list);
+}
+
+HRESULT ExpandPhotoEntry(const wchar_t* entry, SlideshowSession& session) {
+  return ExpandEntry(session.photoFiles, entry, session.sessionSettings.photoIncludeSubDir);
+}
+
+HRESULT ExpandMusicEntry(const wchar_t* entry, SlideshowSession& session) {
+  return ExpandEntry(session.music.musicFiles, entry, session.sessionSettings.musicIncludeSubDir);
+}
+
+void BuildPlaylists(SlideshowSession& session, const SaverSettings& settings, const MediaList& photoEntries,
+                    const MediaList& musicEntries) {
+  session.sessionSettings = settings;
+  session.sessionSettings.slideTime = ShownSlideTime(settings.slideTime);
 
   session.photoFiles.Clear();
   session.photoIndex = 0;
   for (const std::wstring& entry : photoEntries) ExpandPhotoEntry(entry.c_str(), session);
   if (session.sessionSettings.photoRandom) SeedAndShuffle(session.photoFiles);
 
-  session.musicFiles.Clear();
-  session.musicIndex = 0;
+  MediaList& musicFiles = session.music.musicFiles;
+  musicFiles.Clear();
+  session.music.musicIndex = 0;
   for (const std::wstring& entry : musicEntries) ExpandMusicEntry(entry.c_str(), session);
-  if (session.sessionSettings.musicRandom) SeedAndShuffle(session.musicFiles);
+  if (session.sessionSettings.musicRandom) SeedAndShuffle(musicFiles);
 }
 
 HRESULT LoadStep(SlideshowSession& session) {

@@ -3,13 +3,55 @@
 #include <cstdlib>
 
 #include "render/render_frame.h"
+#include "render/slide_clock.h"
+#include "render/slide_motion.h"
 #include "session/frame_pacing.h"
 #include "session/loader_thread.h"
+#include "session/playlists.h"
+
+void BeginSlideChoices(SlideshowSession& session) {
+  const SlidePhoto photo{session.staged.orientation, session.staged.fitMode, session.staged.landscape};
+  session.slide = ChooseSlide(photo, session.sessionSettings, [] { return std::rand(); });
+}
+
+namespace {
+
+// The slide change: the loader's completion is consumed here, and until the
+// next request is signalled this thread owns the staging surface.
+HRESULT BeginSlide(SlideshowSession& session) {
+  if (WaitForSingleObject(session.loadCompleteEvent.get(), 0) != WAIT_OBJECT_0) return E_FAIL;
+  if (session.photoFiles.Empty()) return E_FAIL;
+  session.shownIndex =
+      session.photoIndex == 0 ? static_cast<uint32_t>(session.photoFiles.Count() - 1) : session.photoIndex - 1;
+  BeginSlideChoices(session);
+  BeginSlideOnDevice(session.renderer, session.stagingDC.get(), session.slide.effectCode, session.frame);
+  session.slideStart = SlideClockNow();
+  SetEvent(session.loadPhotoEvent.get());
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT RenderFrame(SlideshowSession& session) {
+  if (!session.showRunning || session.paused) return S_OK;
+  const bool firstFrame = session.firstFrame;
+  const int32_t slideTime = session.sessionSettings.slideTime;
+  const uint32_t now = SlideClockNow();
+  if (SlideIsOver(now, session.slideStart, slideTime, firstFrame)) {
+    if (HRESULT hr = BeginSlide(session); FAILED(hr)) return hr;
+  } else {
+    session.frame.slideProgress = SlideProgressAt(now, session.slideStart, slideTime);
+  }
+  // A frame the device refuses is simply not seen; the next one tries again.
+  DrawSlideFrame(session.renderer, session.slide, session.frame, firstFrame);
+  session.firstFrame = false;
+  return S_OK;
+}
 
 HRESULT RunRenderer(SlideshowSession& session) {
   if (!session.stopRenderEvent) return E_INVALIDARG;
   // RenderFrame draws each slide's random choices on this thread.
-  srand(GetTickCount());
+  SeedThreadRand();
   DWORD timeout = session.frameInterval;
   for (;;) {
     const DWORD woke = WaitForSingleObject(session.stopRenderEvent.get(), timeout);
@@ -36,11 +78,4 @@ HRESULT StartRenderThread(SlideshowSession& session) {
   return S_OK;
 }
 
-void StopRenderThread(SlideshowSession& session) {
-  if (!session.renderThread) return;
-  if (session.stopRenderEvent) SetEvent(session.stopRenderEvent.get());
-  if (WaitForSingleObject(session.renderThread.get(), kWorkerStopTimeoutMs) != WAIT_OBJECT_0) {
-    TerminateThread(session.renderThread.get(), 0);
-  }
-  session.renderThread.reset();
-}
+void StopRenderThread(SlideshowSession& session) { StopWorkerThread(session.renderThread, session.stopRenderEvent); }

@@ -15,6 +15,14 @@ HRESULT RunRenderer(SlideshowSession& session);
 // processor at time-critical priority.
 HRESULT StartRenderThread(SlideshowSession& session);
 
+// Takes the staged photo over when the slide is due, then draws and presents
+// one frame. E_FAIL when the next photo is not ready (nothing is drawn).
+HRESULT RenderFrame(SlideshowSession& session);
+
+// Draws the new slide's motion, easing, fade, transition and colour effect
+// from this thread's rand.
+void BeginSlideChoices(SlideshowSession& session);
+
 // Signals the stop, waits up to 5000 ms, terminates a thread that does not
 // end, and closes its handle.
 void StopRenderThread(SlideshowSession& session);

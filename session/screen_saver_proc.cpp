@@ -1,59 +1,56 @@
 // The session's window procedure: starts and stops the show with the saver
 // window, turns the control keys into slideshow and volume commands, filters
 // input for leave-by-Esc-only, and passes the rest to the ending rules.
-#include <windows.h>
+#include "session/screen_saver_proc.h"
 
 #include <mmsystem.h>
 
-#include "host/exports.h"
-#include "host/saver_window.h"
 #include "music/music_player.h"
 #include "music/music_rules.h"
 #include "music/volume.h"
 #include "session/navigation.h"
 #include "session/session_lifecycle.h"
+#include "session/show_music.h"
 #include "settings/settings_store.h"
 
 namespace {
 
-// Space alternates pause and resume; it flips even when the show is not
-// running, so the next press does the opposite.
-bool spaceToggle = true;
-
-void OnPaint(HWND window) {
+void OnPaint(HWND window, SlideshowSession& session) {
   PAINTSTRUCT paint;
   BeginPaint(window, &paint);
   // While paused the render thread draws nothing: show the last frame again.
-  if (slideshowSession.paused && slideshowSession.renderer.device) {
-    slideshowSession.renderer.device->Present(nullptr, nullptr, nullptr, nullptr);
+  if (session.paused && session.renderer.device) {
+    session.renderer.device->Present(nullptr, nullptr, nullptr, nullptr);
   }
   EndPaint(window, &paint);
 }
 
 // The six control keys never end the saver; true when the key was one of them.
-bool OnControlKey(WPARAM key) {
+bool OnControlKey(WPARAM key, SlideshowSession& session) {
   switch (key) {
     case VK_RETURN:
       AdjustVolume(0);
       return true;
     case VK_SPACE: {
-      const bool pause = spaceToggle;
-      spaceToggle = !spaceToggle;
+      // Space alternates pause and resume; it flips even when the show is
+      // not running, so the next press does the opposite.
+      const bool pause = session.spaceToggle;
+      session.spaceToggle = !session.spaceToggle;
       if (pause) {
-        PauseShow();
+        PauseShow(session);
       } else {
-        ResumeShow();
+        ResumeShow(session);
       }
       return true;
     }
     case VK_LEFT:
-      PreviousPhoto();
+      PreviousPhoto(session);
       return true;
     case VK_UP:
       AdjustVolume(+1);
       return true;
     case VK_RIGHT:
-      NextPhoto();
+      NextPhoto(session);
       return true;
     case VK_DOWN:
       AdjustVolume(-1);
@@ -69,17 +66,27 @@ LRESULT OnPowerBroadcast(HWND window, WPARAM event) {
 
 }  // namespace
 
+void AttachSessionLink(HWND window, SessionWindowLink* link) {
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(link));
+}
+
+SessionWindowLink* SessionLinkOf(HWND window) {
+  return reinterpret_cast<SessionWindowLink*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
 LRESULT WINAPI ScreenSaverProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const SessionWindowLink* link = SessionLinkOf(window);
+  SlideshowSession& session = link && link->session ? *link->session : slideshowSession;
   switch (message) {
     case WM_CREATE:
-      BeginSession(window);
+      BeginSession(window, link ? link->fullScreen : true, session);
       break;
     case WM_DESTROY:
-      StopMusic();
-      StopSession();
+      StopMusic(session);
+      StopSession(session);
       break;
     case WM_PAINT:
-      OnPaint(window);
+      OnPaint(window, session);
       break;
     case WM_ERASEBKGND:
       return 0;
@@ -87,11 +94,11 @@ LRESULT WINAPI ScreenSaverProcW(HWND window, UINT message, WPARAM wParam, LPARAM
       DestroyWindow(window);
       break;
     case WM_KEYDOWN:
-      if (OnControlKey(wParam)) return 0;
+      if (OnControlKey(wParam, session)) return 0;
       if (saverSettings.exitByEscOnly && wParam != VK_ESCAPE) return 0;
       break;
     case WM_TIMER:
-      if (wParam == kFadeTimerId) FadeStep();
+      if (wParam == kFadeTimerId) FadeStep(session.music);
       break;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
@@ -103,8 +110,9 @@ LRESULT WINAPI ScreenSaverProcW(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_POWERBROADCAST:
       return OnPowerBroadcast(window, wParam);
     case MM_MCINOTIFY:
-      OnMusicNotify(wParam);
+      OnMusicNotify(wParam, session);
       break;
   }
-  return DefaultSaverProc(window, message, wParam, lParam);
+  return link && link->next ? link->next(window, message, wParam, lParam)
+                            : DefWindowProcW(window, message, wParam, lParam);
 }

@@ -1,10 +1,9 @@
 #include "session/session_lifecycle.h"
 
-#include "host/saver_host.h"
-#include "music/music_player.h"
 #include "session/loader_thread.h"
 #include "session/playlists.h"
 #include "session/render_thread.h"
+#include "session/show_music.h"
 #include "session/staging_surface.h"
 #include "settings/settings_store.h"
 
@@ -36,13 +35,13 @@ void ReleaseSession(SlideshowSession& session) {
 
 }  // namespace
 
-HRESULT BeginSession(HWND window) {
+HRESULT BeginSession(HWND window, bool fullScreen, SlideshowSession& session) {
   LoadSettings();
   LimitEffectsToShaderLevel();
-  BuildPlaylists();
-  const HRESULT started = StartSession(!previewMode, window);
+  BuildPlaylists(session, saverSettings, photoEntries, musicEntries);
+  const HRESULT started = StartSession(fullScreen, window, session);
   if (FAILED(started)) return started;
-  return StartMusic();
+  return StartMusic(session);
 }
 
 HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {

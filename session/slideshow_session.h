@@ -1,32 +1,39 @@
 #pragma once
-// The one session record of the process: the running slideshow's window,
-// staging surface, renderer, worker threads, events, flags, slide clock, file
-// lists and music state. Its address is the worker threads' start parameter.
+// The session record: the running slideshow's window, staging surface,
+// renderer, worker threads, events, flags, slide clock, file lists and music
+// state. Its address is the worker threads' start parameter.
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
 
-#include "host/scoped_win.h"
+#include "media/photo_fit.h"
+#include "music/music_player.h"
+#include "ownership/gdi_holders.h"
+#include "ownership/gdiplus_holders.h"
+#include "ownership/scoped_handle.h"
+#include "render/render_frame.h"
 #include "render/renderer.h"
+#include "render/slide_motion.h"
 #include "settings/saver_settings.h"
 
-namespace Gdiplus {
-class GpGraphics;
-}
-
 struct SlideshowSession {
-  SlideshowSession() = default;
-  ~SlideshowSession();
+  SlideshowSession();
   SlideshowSession(const SlideshowSession&) = delete;
   SlideshowSession& operator=(const SlideshowSession&) = delete;
 
   HWND window = nullptr;
   // The staging surface: a 1024 x 1024 bitmap selected into a memory DC. Both
-  // live until process end.
-  HDC stagingDC = nullptr;
-  HBITMAP stagingBitmap = nullptr;
+  // live as long as the record; the bitmap is declared first so that the DC
+  // holding it goes first.
+  GdiObject<HBITMAP> stagingBitmap;
+  MemoryDC stagingDC;
+  // GDI+ for the session, and its graphics object on the staging DC, deleted
+  // before the shut-down (reverse order of declaration).
+  GdiplusToken gdiplusToken;
+  GdiplusGraphics stagingGraphics;
+
   AutoHandle loaderThread;
   AutoHandle renderThread;
   AutoHandle loadPhotoEvent;     // "BrindoraPro_LoadPhoto"
@@ -41,42 +48,38 @@ struct SlideshowSession {
   std::atomic<bool> paused = false;
   std::atomic<bool> firstFrame = false;
 
-  ULONG_PTR gdiplusToken = 0;
-  // Owned; deleted by StopSession.
-  Gdiplus::GpGraphics* stagingGraphics = nullptr;
-
+  // Released by its own destructor, after the threads above have stopped.
   Renderer renderer;
 
-  // The slide on screen: motion row, easing, fade, transition and colour effect.
-  int motionIndex = 0;
-  float motionStart[4] = {1.0f, 1.0f, 0.0f, 0.0f};  // scale x, scale y, offset x, offset y
-  float motionDelta[4] = {};
-  float rotation = 0.0f;  // radians, from the photo's orientation
-  int easing = 0;
-  int fadeCode = 0;
-  int transitionCode = 0;
-  int effectCode = 0;
-  // 2: the staged photo was cropped to fill the square; otherwise letterboxed.
-  int fitMode = 0;
+  // The slide on screen: motion row, easing, fade, transition and colour
+  // effect, drawn by the render thread when the slide begins.
+  SlideChoices slide;
+  // The render thread's memory between frames.
+  FrameState frame;
 
-  uint32_t slideStart = 0;
-  uint32_t pauseStart = 0;
+  // Written by the render thread when a slide begins and by the UI thread
+  // while paused (navigation), so atomic.
+  std::atomic<uint32_t> slideStart = 0;
+  uint32_t pauseStart = 0;  // UI thread only
   uint32_t frameInterval = 0;
 
+  // photoFiles and photoIndex belong to whoever last consumed the loader's
+  // completion event (the loader, the render thread, or the UI thread while
+  // navigating); so does `staged`, written by the decoder.
   MediaList photoFiles;
   uint32_t photoIndex = 0;
-  uint32_t shownIndex = 0;
-  int32_t photoOrientation = 0;
-  bool photoLandscape = true;
+  // Written by the render thread, read by the UI thread to navigate.
+  std::atomic<uint32_t> shownIndex = 0;
+  PhotoLayout staged;
 
-  MediaList musicFiles;
-  uint32_t musicIndex = 0;
-  int32_t fadeVolume = 0;
-  bool musicActive = false;
-  bool cdTrack = false;
+  MusicPlayback music;
+  // Space pauses when set and resumes when clear; UI thread only.
+  bool spaceToggle = true;
 
   SaverSettings sessionSettings{};
 };
 
-// The process-wide session.
+// The session of the exported ScreenSaverProcW on a window that carries none
+// of its own (a host other than ours calling the export): such a host makes
+// its window before anything of ours runs, so the record must already exist.
 extern SlideshowSession slideshowSession;

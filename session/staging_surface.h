@@ -17,3 +17,9 @@ HRESULT CreateStagingSurface(SlideshowSession& session, HWND window);
 HRESULT StartStagingGraphics(SlideshowSession& session);
 // Deletes stagingGraphics and shuts GDI+ down; harmless when not started.
 void StopStagingGraphics(SlideshowSession& session);
+
+// The photo at photoIndex decoded onto the session's staging surface, its
+// layout left in `staged` (see DecodePhotoFitted in media/decode_photo.h).
+// E_INVALIDARG when photoIndex is past the list or the surface is missing.
+HRESULT DecodePhoto(SlideshowSession& session);
+HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode);

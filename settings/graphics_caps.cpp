@@ -1,6 +1,6 @@
-#include <d3d9.h>
+#include "settings/graphics_caps.h"
 
-#include "render/com_ref.h"
+#include "ownership/com_ref.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -15,19 +15,25 @@ CapsMessageBoxFn showMessage = ShowErrorBox;
 
 void SetCapsMessageBoxForTesting(CapsMessageBoxFn show) { showMessage = show ? show : ShowErrorBox; }
 
-HRESULT CheckGraphicsCaps() {
-  ComRef<IDirect3D9> d3d(Direct3DCreate9(D3D_SDK_VERSION));
+HRESULT CheckDeviceCaps(IDirect3D9* d3d, D3DCAPS9& caps,
+                        const std::function<void(const wchar_t* text, const wchar_t* caption)>& tell) {
   if (!d3d) {
-    showMessage(L"Please update your DirectX to 9.0c or above", L"Error");
+    tell(L"Please update your DirectX to 9.0c or above", kCapsMessageCaption);
     return E_FAIL;
   }
-  D3DCAPS9 caps;
   if (FAILED(d3d->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps))) return E_FAIL;
   if (!SupportsLargeTextures(caps.MaxTextureWidth, caps.MaxTextureHeight)) {
-    showMessage(L"Sorry that this software can't work because your graphics card does not support large texture.",
-                L"Error");
+    tell(L"Sorry that this software can't work because your graphics card does not support large texture.",
+         kCapsMessageCaption);
     return E_FAIL;
   }
+  return S_OK;
+}
+
+HRESULT CheckGraphicsCaps() {
+  ComRef<IDirect3D9> d3d(Direct3DCreate9(D3D_SDK_VERSION));
+  D3DCAPS9 caps;
+  if (HRESULT hr = CheckDeviceCaps(d3d.get(), caps, showMessage); FAILED(hr)) return hr;
   pixelShaderLevel = ShaderLevelFromVersion(caps.PixelShaderVersion);
   return S_OK;
 }

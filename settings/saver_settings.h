@@ -18,6 +18,10 @@ enum TransitionCode : int32_t {
 };
 enum FadeCode : int32_t { kFadeNone = 0, kFadeBlack = 1, kFadeWhite = 2 };
 
+// How the decoder fitted a photo into the square, read again by the slide's
+// motion: 2 crops to a square; 0, 1 and 3 letterbox.
+constexpr int kFitSquareCrop = 2;
+
 constexpr int kMaxColorEffects = 4;
 constexpr int kMaxTransitions = 4;
 constexpr int kMaxFades = 3;
@@ -58,9 +62,16 @@ class MediaList {
   std::vector<std::wstring> paths_;
 };
 
-// Lists hold at most this many entries, each of at most this many characters.
+// The index after `index` in a list of `count` entries, wrapping to 0: the
+// photo and music cursors both move this way.
+uint32_t IndexAfter(uint32_t index, size_t count);
+
+// Path buffers hold 260 characters including the terminator.
+constexpr size_t kPathChars = 260;
+
+// Lists hold at most this many entries, each a path that fits the buffer.
 constexpr size_t kMaxMediaEntries = 10000;
-constexpr size_t kMaxEntryChars = 259;
+constexpr size_t kMaxEntryChars = kPathChars - 1;
 
 // Defaults for the record; the entry lists are not part of it.
 void ResetSettings(SaverSettings& settings);
@@ -76,8 +87,8 @@ constexpr int32_t kCodeListEnd = 255;
 // when the key is absent. Out-of-range codes are clamped, never rejected; a
 // missing key "0" gives the single code 0. `codes` must hold `capacity`
 // entries, already zero.
-void ReadCodeList(const std::function<int32_t(int key)>& readKey, int capacity, int32_t highestCode,
-                  int32_t* codes, int32_t& count);
+void ReadCodeList(const std::function<int32_t(int key)>& readKey, int capacity, int32_t highestCode, int32_t* codes,
+                  int32_t& count);
 
 // 0: no pixel shader 1.1; 1: 1.1 up to below 1.4; 2: 1.4 or later.
 int ShaderLevelFromVersion(uint32_t pixelShaderVersion);

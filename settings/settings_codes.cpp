@@ -17,6 +17,11 @@ void ResetSettings(SaverSettings& settings) {
   settings.fadeCount = kMaxFades;
 }
 
+uint32_t IndexAfter(uint32_t index, size_t count) {
+  const uint64_t next = uint64_t{index} + 1;
+  return next >= count ? 0 : static_cast<uint32_t>(next);
+}
+
 void LimitEffectsToShaderLevel(SaverSettings& settings, int pixelShaderLevel) {
   if (pixelShaderLevel != 0) return;
   std::fill(std::begin(settings.colorEffects), std::end(settings.colorEffects), kEffectOriginal);
@@ -26,8 +31,8 @@ void LimitEffectsToShaderLevel(SaverSettings& settings, int pixelShaderLevel) {
   settings.transitionCount = 1;
 }
 
-void ReadCodeList(const std::function<int32_t(int key)>& readKey, int capacity, int32_t highestCode,
-                  int32_t* codes, int32_t& count) {
+void ReadCodeList(const std::function<int32_t(int key)>& readKey, int capacity, int32_t highestCode, int32_t* codes,
+                  int32_t& count) {
   int32_t value = readKey(0);
   if (value == kCodeListEnd) {
     count = 1;

@@ -6,12 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "settings/saver_settings.h"  // kPathChars
+
 inline constexpr std::wstring_view kSettingsFileName = L"Brindora-Pro.ini";
 // A save writes this file completely, then moves it over the settings file.
 inline constexpr std::wstring_view kSettingsNewFileName = L"Brindora-Pro.new";
-
-// Path buffers hold 260 characters including the terminator.
-constexpr size_t kPathChars = 260;
 
 // The settings file in the program's folder, or nothing when the path would
 // not fit a 260-character buffer (then nothing is read or written).

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "host/scoped_win.h"
+#include "ownership/scoped_handle.h"
 #include "settings/section_entries.h"
 #include "settings/settings_path.h"
 
@@ -78,8 +78,8 @@ void ReadEntryList(const wchar_t* section, MediaList& list, const std::wstring& 
 
 void ReadCodeListKeys(const wchar_t* section, int capacity, int32_t highestCode, int32_t* codes, int32_t& count,
                       const std::wstring& file) {
-  ReadCodeList([&](int key) { return ReadInt(section, std::to_wstring(key).c_str(), kCodeListEnd, file); },
-               capacity, highestCode, codes, count);
+  ReadCodeList([&](int key) { return ReadInt(section, std::to_wstring(key).c_str(), kCodeListEnd, file); }, capacity,
+               highestCode, codes, count);
 }
 
 // Collects key writes into the new file; one failure fails the save.
@@ -92,7 +92,9 @@ class ProfileWriter {
   void WriteInt(const wchar_t* section, const std::wstring& key, int32_t value) {
     Write(section, key, std::to_wstring(value));
   }
-  void WriteBool(const wchar_t* section, const std::wstring& key, bool value) { Write(section, key, value ? L"1" : L"0"); }
+  void WriteBool(const wchar_t* section, const std::wstring& key, bool value) {
+    Write(section, key, value ? L"1" : L"0");
+  }
   // The whole list in one section write: the profile functions rewrite the
   // file on every call, so thousands of key writes took minutes. The keys land
   // in the section exactly as key-by-key writes would put them.

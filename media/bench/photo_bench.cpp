@@ -67,14 +67,14 @@ HRESULT DecodeWithGdiplusAlone(SlideshowSession& session, const wchar_t* path, i
   gp::GpStatus status;
   if (fitMode == kFitSquareCrop) {
     const SourceSquare q = CropSquare(w, h);
-    status = gpx::GdipDrawImageRectRect(session.stagingGraphics, image, 0, 0, kStagingEdge, kStagingEdge,
+    status = gpx::GdipDrawImageRectRect(session.stagingGraphics.get(), image, 0, 0, kStagingEdge, kStagingEdge,
                                         gp::REAL(q.x), gp::REAL(q.y), gp::REAL(q.side), gp::REAL(q.side),
                                         gp::UnitPixel, nullptr, nullptr, nullptr);
   } else {
     const FitRect r = LetterboxRect(w, h);
     RECT all{0, 0, kStagingEdge, kStagingEdge};
-    FillRect(session.stagingDC, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    status = gpx::GdipDrawImageRectI(session.stagingGraphics, image, r.x, r.y, r.width, r.height);
+    FillRect(session.stagingDC.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    status = gpx::GdipDrawImageRectI(session.stagingGraphics.get(), image, r.x, r.y, r.width, r.height);
   }
   gpx::GdipDisposeImage(image);
   return status == gp::Ok ? S_OK : E_FAIL;

@@ -6,6 +6,8 @@
 #include <limits>
 #include <vector>
 
+#include "settings/saver_settings.h"
+
 namespace {
 
 TEST(FadeTick, TwentyStepsOfFiftyReachFullVolumeAndStop) {
@@ -31,11 +33,11 @@ TEST(FadeTick, FinishesFromAnyStartAtOrPastTheEnd) {
 }
 
 TEST(MusicIndex, AdvancesAndWraps) {
-  EXPECT_EQ(IndexAfterPlay(0, 3), 1u);
-  EXPECT_EQ(IndexAfterPlay(2, 3), 0u);
-  EXPECT_EQ(IndexAfterPlay(0, 1), 0u);  // one file plays over and over
-  EXPECT_EQ(IndexAfterPlay(7, 3), 0u);  // past the end counts as the end
-  EXPECT_EQ(IndexAfterPlay(std::numeric_limits<uint32_t>::max(), 5), 0u);
+  EXPECT_EQ(IndexAfter(0, 3), 1u);
+  EXPECT_EQ(IndexAfter(2, 3), 0u);
+  EXPECT_EQ(IndexAfter(0, 1), 0u);  // one file plays over and over
+  EXPECT_EQ(IndexAfter(7, 3), 0u);  // past the end counts as the end
+  EXPECT_EQ(IndexAfter(std::numeric_limits<uint32_t>::max(), 5), 0u);
 }
 
 TEST(MusicIndex, RemovalLeavesTheNextEntryUnderTheCursor) {

@@ -18,9 +18,8 @@
 #include "config/configure_dialog.h"
 #include "config/list_editing.h"
 #include "config/pickers.h"
-#include "config/win_holders.h"
 #include "config_test_support.h"
-#include "render/com_ref.h"
+#include "ownership/com_ref.h"
 
 using namespace config_test;
 

@@ -10,6 +10,7 @@
 #include "host/saver_host.h"
 #include "host/saver_window.h"
 #include "host/system_library.h"
+#include "session/slideshow_session.h"
 
 namespace {
 
@@ -29,24 +30,19 @@ class SaverWindow : public testing::Test {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"SaverWindowTest";
     RegisterClassW(&windowClass);
+    state_.session = &session_;
     SetCursorPos(200, 200);
   }
   void TearDown() override {
     if (window_ && IsWindow(window_)) DestroyWindow(window_);
     DrainQuit();
-    previewMode = FALSE;
     isWin9x = FALSE;
-    closeAllowed = FALSE;
-    checkingPassword = FALSE;
-    lastPasswordCheck = 0xFFFFFFFF;
-    verifyPasswordProc = nullptr;
-    autoPlayMessage = 0;
     verifyCalls = 0;
   }
   HWND Create(HWND parent = nullptr) {
     DWORD style = parent ? WS_CHILD | WS_VISIBLE : WS_POPUP | WS_VISIBLE;
     window_ = CreateWindowExW(0, L"SaverWindowTest", L"Screen Saver", style, 0, 0, 100, 100, parent, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
+                              GetModuleHandleW(nullptr), &state_);
     return window_;
   }
   // Whether a WM_CLOSE is waiting for the window (taken off the queue).
@@ -62,6 +58,9 @@ class SaverWindow : public testing::Test {
   LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendMessageW(window_, message, wParam, lParam);
   }
+  // What RunSaver hands the window; its show is never started here.
+  SlideshowSession session_;
+  SaverWindowState state_;
   HWND window_ = nullptr;
 };
 
@@ -83,8 +82,8 @@ TEST_F(SaverWindow, KeysButtonsAndDeactivationClose) {
 
 TEST_F(SaverWindow, MouseMustMoveMoreThanFourPixelsFromWhereItStarted) {
   ASSERT_TRUE(Create());
-  EXPECT_EQ(mouseOrigin.x, 200);
-  EXPECT_EQ(mouseOrigin.y, 200);
+  EXPECT_EQ(state_.mouseOrigin.x, 200);
+  EXPECT_EQ(state_.mouseOrigin.y, 200);
 
   // Small steps add up against the origin, not against the previous step.
   SetCursorPos(202, 202);
@@ -96,8 +95,8 @@ TEST_F(SaverWindow, MouseMustMoveMoreThanFourPixelsFromWhereItStarted) {
   SetCursorPos(203, 202);
   Send(WM_MOUSEMOVE);
   EXPECT_TRUE(ClosePosted());
-  EXPECT_EQ(mouseOrigin.x, 203);
-  EXPECT_EQ(mouseOrigin.y, 202);
+  EXPECT_EQ(state_.mouseOrigin.x, 203);
+  EXPECT_EQ(state_.mouseOrigin.y, 202);
 }
 
 TEST_F(SaverWindow, SystemCommandsInFullScreen) {
@@ -112,7 +111,7 @@ TEST_F(SaverWindow, SystemCommandsInFullScreen) {
 TEST_F(SaverWindow, PreviewIgnoresInputAndPassesHelpToItsParent) {
   HWND parent = CreateWindowExW(0, L"STATIC", L"parent", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(parent);
-  previewMode = TRUE;
+  state_.previewMode = TRUE;
   ASSERT_TRUE(Create(parent));
   SetCursorPos(400, 400);
   for (UINT message : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEMOVE}) Send(message);
@@ -130,7 +129,7 @@ TEST_F(SaverWindow, PreviewIgnoresInputAndPassesHelpToItsParent) {
 
 TEST_F(SaverWindow, OffThe9xPlatformACloseAlwaysCloses) {
   ASSERT_TRUE(Create());
-  verifyPasswordProc = FakeVerifier;  // present but never consulted
+  state_.verifyPasswordProc = FakeVerifier;  // present but never consulted
   Send(WM_CLOSE);
   EXPECT_FALSE(IsWindow(window_));
   EXPECT_EQ(verifyCalls, 0);
@@ -138,7 +137,7 @@ TEST_F(SaverWindow, OffThe9xPlatformACloseAlwaysCloses) {
 
 TEST_F(SaverWindow, RefusedPasswordKeepsTheSaverAndIsNotAskedAgainAtOnce) {
   isWin9x = TRUE;
-  verifyPasswordProc = FakeVerifier;
+  state_.verifyPasswordProc = FakeVerifier;
   verifyAnswer = FALSE;
   ASSERT_TRUE(Create());
 
@@ -146,8 +145,8 @@ TEST_F(SaverWindow, RefusedPasswordKeepsTheSaverAndIsNotAskedAgainAtOnce) {
   EXPECT_EQ(Send(WM_CLOSE), 0);
   EXPECT_TRUE(IsWindow(window_));
   EXPECT_EQ(verifyCalls, 1);
-  EXPECT_FALSE(closeAllowed);
-  EXPECT_EQ(mouseOrigin.x, 300);  // movement is measured afresh
+  EXPECT_FALSE(state_.closeAllowed);
+  EXPECT_EQ(state_.mouseOrigin.x, 300);  // movement is measured afresh
 
   Send(WM_CLOSE);
   EXPECT_EQ(verifyCalls, 1) << "asked again within 200 ms";
@@ -157,18 +156,18 @@ TEST_F(SaverWindow, RefusedPasswordKeepsTheSaverAndIsNotAskedAgainAtOnce) {
   verifyAnswer = TRUE;
   Send(WM_CLOSE);
   EXPECT_EQ(verifyCalls, 2);
-  EXPECT_TRUE(closeAllowed);
+  EXPECT_TRUE(state_.closeAllowed);
   EXPECT_FALSE(IsWindow(window_));
 }
 
 TEST_F(SaverWindow, AutoPlayIsCancelledOnlyWhenAPasswordIsInForce) {
   isWin9x = TRUE;
-  autoPlayMessage = RegisterWindowMessageW(L"QueryCancelAutoPlay");
+  state_.autoPlayMessage = RegisterWindowMessageW(L"QueryCancelAutoPlay");
   ASSERT_TRUE(Create());
-  EXPECT_EQ(Send(autoPlayMessage), 0);
+  EXPECT_EQ(Send(state_.autoPlayMessage), 0);
   EXPECT_TRUE(ClosePosted());
-  verifyPasswordProc = FakeVerifier;
-  EXPECT_EQ(Send(autoPlayMessage), 1);
+  state_.verifyPasswordProc = FakeVerifier;
+  EXPECT_EQ(Send(state_.autoPlayMessage), 1);
   EXPECT_TRUE(ClosePosted());
 }
 
@@ -219,10 +218,11 @@ TEST_F(PlantedLibrary, PasswordCheckLoadsOnlyFromTheSystemFolder) {
   DWORD use = 1;
   RegSetValueExW(desktop, L"ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<BYTE*>(&use), sizeof(use));
   isWin9x = TRUE;
-  LoadPasswordVerifier();
-  EXPECT_EQ(verifyPasswordProc, nullptr);
+  SaverWindowState state;
+  LoadPasswordVerifier(state);
+  EXPECT_EQ(state.verifyPasswordProc, nullptr);
   EXPECT_FALSE(Loaded(planted));
-  UnloadPasswordVerifier();
+  UnloadPasswordVerifier(state);
   isWin9x = FALSE;
   RegDeleteValueW(desktop, L"ScreenSaveUsePassword");
   RegCloseKey(desktop);

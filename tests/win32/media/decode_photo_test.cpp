@@ -1,4 +1,5 @@
 #include "media/decode_photo.h"
+#include "session/staging_surface.h"
 
 #include <windows.h>
 
@@ -77,36 +78,36 @@ class DecodePhotoTest : public testing::Test {
 
 TEST_F(DecodePhotoTest, LandscapeLetterboxSitsCentredOnBlack) {
   ASSERT_EQ(Decode(L"decode\\orange_4000x3000.png", 0), S_OK);
-  EXPECT_EQ(session().fitMode, 0);
-  EXPECT_EQ(session().photoOrientation, 0);
-  EXPECT_TRUE(session().photoLandscape);
+  EXPECT_EQ(session().staged.fitMode, 0);
+  EXPECT_EQ(session().staged.orientation, 0);
+  EXPECT_TRUE(session().staged.landscape);
   ExpectSurface(staged_.Pixels(), Solid({0, 128, 1024, 768}, kOrange, 0), 0);
 }
 
 TEST_F(DecodePhotoTest, JpegTakesTheSamePath) {
   ASSERT_EQ(Decode(L"decode\\orange_4000x3000.jpg", 1), S_OK);
-  EXPECT_EQ(session().fitMode, 1);
-  EXPECT_TRUE(session().photoLandscape);
+  EXPECT_EQ(session().staged.fitMode, 1);
+  EXPECT_TRUE(session().staged.landscape);
   ExpectSurface(staged_.Pixels(), Solid({0, 128, 1024, 768}, kOrange, 1), kJpegTolerance);
 }
 
 TEST_F(DecodePhotoTest, QuarterTurnOrientationKeepsThePixelsAndClearsLandscape) {
   ASSERT_EQ(Decode(L"decode\\orange_4000x3000_o6.tif", 0), S_OK);
-  EXPECT_EQ(session().photoOrientation, 6);
-  EXPECT_FALSE(session().photoLandscape);
+  EXPECT_EQ(session().staged.orientation, 6);
+  EXPECT_FALSE(session().staged.landscape);
   ExpectSurface(staged_.Pixels(), Solid({0, 128, 1024, 768}, kOrange, 1), 0);
 }
 
 TEST_F(DecodePhotoTest, JpegOrientationIsReadOnEveryPlatform) {
   // Read from the file's own EXIF block, not from GDI+ (Wine's offers none).
   ASSERT_EQ(Decode(L"decode\\orange_4000x3000_o6.jpg", 0), S_OK);
-  EXPECT_EQ(session().photoOrientation, 6);
-  EXPECT_FALSE(session().photoLandscape);
+  EXPECT_EQ(session().staged.orientation, 6);
+  EXPECT_FALSE(session().staged.landscape);
 }
 
 TEST_F(DecodePhotoTest, PortraitLetterboxShowsTheWholePicture) {
   ASSERT_EQ(Decode(L"decode\\bands_3000x4000.png", 1), S_OK);
-  EXPECT_FALSE(session().photoLandscape);
+  EXPECT_FALSE(session().staged.landscape);
   // Stripes at source rows 500 and 3500 land on surface rows 128 and 896.
   auto stripes = [](int, int y) -> std::optional<uint32_t> {
     if (NearLine(y, 128, 1) || NearLine(y, 896, 1)) return std::nullopt;
@@ -117,8 +118,8 @@ TEST_F(DecodePhotoTest, PortraitLetterboxShowsTheWholePicture) {
 
 TEST_F(DecodePhotoTest, SquareCropFillsTheSurfaceWithTheCentre) {
   ASSERT_EQ(Decode(L"decode\\bands_3000x4000.png", kFitSquareCrop), S_OK);
-  EXPECT_EQ(session().fitMode, kFitSquareCrop);
-  EXPECT_TRUE(session().photoLandscape);
+  EXPECT_EQ(session().staged.fitMode, kFitSquareCrop);
+  EXPECT_TRUE(session().staged.landscape);
   ExpectSurface(staged_.Pixels(), Solid({0, 0, 1024, 1024}, kGreen, 0), 0);
 
   // Source x 500 of a 4001-wide picture: the red columns end right at the
@@ -129,20 +130,20 @@ TEST_F(DecodePhotoTest, SquareCropFillsTheSurfaceWithTheCentre) {
 }
 
 TEST_F(DecodePhotoTest, SquareCropIsLandscapeWhateverTheOrientation) {
-  session().photoLandscape = false;
+  session().staged.landscape = false;
   ASSERT_EQ(Decode(L"decode\\orange_4000x3000_o6.tif", kFitSquareCrop), S_OK);
-  EXPECT_EQ(session().photoOrientation, 6);
-  EXPECT_TRUE(session().photoLandscape);
+  EXPECT_EQ(session().staged.orientation, 6);
+  EXPECT_TRUE(session().staged.landscape);
 }
 
 TEST_F(DecodePhotoTest, SquareSourceLetterboxFillsTheSurface) {
   ASSERT_EQ(Decode(L"decode\\orange_1000x1000.png", 3), S_OK);
-  EXPECT_TRUE(session().photoLandscape);
+  EXPECT_TRUE(session().staged.landscape);
   ExpectSurface(staged_.Pixels(), Solid({0, 0, 1024, 1024}, kOrange, 1), 0);
 
   ASSERT_EQ(Decode(L"decode\\orange_1000x1000_o8.tif", 0), S_OK);
-  EXPECT_EQ(session().photoOrientation, 8);
-  EXPECT_FALSE(session().photoLandscape);
+  EXPECT_EQ(session().staged.orientation, 8);
+  EXPECT_FALSE(session().staged.landscape);
 }
 
 TEST_F(DecodePhotoTest, ThinPictureBecomesTwoRows) {
@@ -154,9 +155,9 @@ TEST_F(DecodePhotoTest, AFailureKeepsTheSurfaceAndTheFitButClearsTheOrientation)
   ASSERT_EQ(Decode(L"decode\\orange_4000x3000_o6.tif", 0), S_OK);
   const std::vector<uint32_t> before = staged_.Pixels();
   ASSERT_EQ(Decode(L"bad\\text.jpg", kFitSquareCrop), E_FAIL);
-  EXPECT_EQ(session().photoOrientation, 0);
-  EXPECT_EQ(session().fitMode, 0);
-  EXPECT_FALSE(session().photoLandscape);
+  EXPECT_EQ(session().staged.orientation, 0);
+  EXPECT_EQ(session().staged.fitMode, 0);
+  EXPECT_FALSE(session().staged.landscape);
   EXPECT_TRUE(staged_.Pixels() == before);
 }
 
@@ -227,9 +228,9 @@ TEST_F(DecodePhotoTest, AwkwardButValidPathsDecode) {
 TEST_F(DecodePhotoTest, AnIndexOutsideTheListTouchesNothing) {
   staged_.SetFiles({Fixture(L"decode\\orange_1000x1000.png")});
   session().photoIndex = 1;
-  session().photoOrientation = 7;
+  session().staged.orientation = 7;
   EXPECT_EQ(DecodePhotoFitted(session(), 0), E_INVALIDARG);
-  EXPECT_EQ(session().photoOrientation, 7);
+  EXPECT_EQ(session().staged.orientation, 7);
 }
 
 TEST_F(DecodePhotoTest, TheRandomFitDrawsEveryCommonMode) {
@@ -237,9 +238,9 @@ TEST_F(DecodePhotoTest, TheRandomFitDrawsEveryCommonMode) {
   std::set<int> seen;
   for (int i = 0; i < 30; ++i) {
     ASSERT_EQ(DecodePhoto(session()), S_OK);
-    ASSERT_GE(session().fitMode, 0);
-    ASSERT_LE(session().fitMode, 3);
-    seen.insert(session().fitMode);
+    ASSERT_GE(session().staged.fitMode, 0);
+    ASSERT_LE(session().staged.fitMode, 3);
+    seen.insert(session().staged.fitMode);
   }
   // Each of 0, 1, 2 has a one-in-three chance per draw (all three appear in 30
   // draws but for odds of 1 in 60000); 3 is one in 32768.
@@ -262,7 +263,7 @@ TEST_F(DecodePhotoTest, EverySamplePhotoDecodes) {
     EXPECT_EQ(DecodePhotoFitted(session(), 0), S_OK) << testing::PrintToString(std::wstring(item.cFileName));
     // The one sample that is stored upside down says so.
     if (std::wstring(item.cFileName) == L"IMG_20200124_231153.jpg") {
-      EXPECT_EQ(session().photoOrientation, 3);
+      EXPECT_EQ(session().staged.orientation, 3);
     }
     ++decoded;
   } while (FindNextFileW(find, &item));

@@ -14,6 +14,7 @@
 
 #include "media/decode_photo.h"
 #include "media/photo_file.h"
+#include "session/staging_surface.h"
 #include "tests/win32/media/photo_test_support.h"
 
 namespace {
@@ -42,14 +43,14 @@ bool DrawWithGdiplus(SlideshowSession& s, const std::wstring& path, int fitMode)
   gp::GpStatus status;
   if (fitMode == kFitSquareCrop) {
     const SourceSquare q = CropSquare(w, h);
-    status = gpx::GdipDrawImageRectRect(s.stagingGraphics, image, 0, 0, kStagingEdge, kStagingEdge, gp::REAL(q.x),
+    status = gpx::GdipDrawImageRectRect(s.stagingGraphics.get(), image, 0, 0, kStagingEdge, kStagingEdge, gp::REAL(q.x),
                                         gp::REAL(q.y), gp::REAL(q.side), gp::REAL(q.side), gp::UnitPixel, nullptr,
                                         nullptr, nullptr);
   } else {
     const FitRect r = LetterboxRect(w, h);
     RECT all{0, 0, kStagingEdge, kStagingEdge};
-    FillRect(s.stagingDC, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    status = gpx::GdipDrawImageRectI(s.stagingGraphics, image, r.x, r.y, r.width, r.height);
+    FillRect(s.stagingDC.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    status = gpx::GdipDrawImageRectI(s.stagingGraphics.get(), image, r.x, r.y, r.width, r.height);
   }
   gpx::GdipDisposeImage(image);
   return status == gp::Ok;
@@ -70,12 +71,12 @@ Difference Compare(const std::vector<uint32_t>& a, const std::vector<uint32_t>& 
   int samples = 0;
   for (int by = 0; by < kStagingEdge; by += kBlock) {
     for (int bx = 0; bx < kStagingEdge; bx += kBlock) {
-      for (int shift : {0, 8, 16}) {
+      for (int (*channel)(uint32_t) : {Red, Green, Blue}) {
         int sumA = 0, sumB = 0;
         for (int y = by; y < by + kBlock; ++y) {
           for (int x = bx; x < bx + kBlock; ++x) {
-            sumA += Channel(a[size_t(y) * kStagingEdge + x], shift);
-            sumB += Channel(b[size_t(y) * kStagingEdge + x], shift);
+            sumA += channel(a[size_t(y) * kStagingEdge + x]);
+            sumB += channel(b[size_t(y) * kStagingEdge + x]);
           }
         }
         const int d = std::abs(sumA - sumB) / (kBlock * kBlock);
@@ -152,7 +153,7 @@ TEST_F(JpegDecodeTest, DecodesAtTheSmallestScaleThatCoversTheFit) {
   EXPECT_TRUE(Near(at(512, 960), kBlue, 8)) << std::hex << at(512, 960);
   EXPECT_EQ(at(100, 512), kBlack);
   EXPECT_EQ(at(923, 512), kBlack);
-  EXPECT_FALSE(staged_.session.photoLandscape);
+  EXPECT_FALSE(staged_.session.staged.landscape);
 }
 
 TEST_F(JpegDecodeTest, EveryOrientationIsReadFromTheFilesOwnExif) {
@@ -162,14 +163,14 @@ TEST_F(JpegDecodeTest, EveryOrientationIsReadFromTheFilesOwnExif) {
     ASSERT_TRUE(jpeg) << tag;
     EXPECT_EQ(jpeg->orientation, tag);
     ASSERT_EQ(Decode(path, kLetterbox), S_OK) << tag;
-    EXPECT_EQ(staged_.session.photoOrientation, tag);
+    EXPECT_EQ(staged_.session.staged.orientation, tag);
     // A 640 x 480 photo stands upright once turned by 5 to 8.
-    EXPECT_EQ(staged_.session.photoLandscape, tag <= 4) << tag;
+    EXPECT_EQ(staged_.session.staged.landscape, tag <= 4) << tag;
   }
   ASSERT_EQ(Decode(Fixture(L"jpeg\\orange_640x480.jpg"), kLetterbox), S_OK);
-  EXPECT_EQ(staged_.session.photoOrientation, 0);
+  EXPECT_EQ(staged_.session.staged.orientation, 0);
   ASSERT_EQ(Decode(Fixture(L"decode\\orange_4000x3000_o6.jpg"), kLetterbox), S_OK);
-  EXPECT_EQ(staged_.session.photoOrientation, 6);
+  EXPECT_EQ(staged_.session.staged.orientation, 6);
 }
 
 TEST_F(JpegDecodeTest, DamagedFilesAreRefusedAndTheNextPhotoStillDecodes) {

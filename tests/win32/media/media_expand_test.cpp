@@ -1,4 +1,5 @@
 #include "media/media_expand.h"
+#include "session/playlists.h"
 
 #include <windows.h>
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "tests/win32/media/photo_test_support.h"
+#include "tests/win32/test_folders.h"
 
 namespace {
 
@@ -121,9 +123,8 @@ TEST(ExpandEntry, TwoNamesForOneFolderListItOnce) {
 }
 
 TEST(ExpandEntry, AFolderThatVanishesLeavesItsPathsForTheLoaderToDrop) {
-  wchar_t temp[MAX_PATH];
-  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-  const std::wstring folder = std::wstring(temp) + L"brindora-vanish";
+  const std::wstring folder = UniqueTempFolder(L"brindora-vanish-");
+  ASSERT_FALSE(folder.empty());
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring file = folder + L"\\gone.jpg";
   HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -149,7 +150,7 @@ TEST(ExpandPhotoAndMusicEntry, EachBindsItsOwnListAndSwitch) {
   const std::wstring a = Fixture(L"tree\\a.jpg");
 
   ASSERT_EQ(ExpandMusicEntry(tree.c_str(), session), S_OK);
-  EXPECT_EQ(session.musicFiles.Count(), 3u);
+  EXPECT_EQ(session.music.musicFiles.Count(), 3u);
   EXPECT_TRUE(session.photoFiles.Empty());
 
   // Overlapping entries: the folder and a file inside it give that file twice.
@@ -159,7 +160,7 @@ TEST(ExpandPhotoAndMusicEntry, EachBindsItsOwnListAndSwitch) {
   EXPECT_EQ(photos.size(), 9u);
   EXPECT_EQ(std::count(photos.begin(), photos.end(), a), 2);
   EXPECT_EQ(photos.back(), a);
-  EXPECT_EQ(session.musicFiles.Count(), 3u);
+  EXPECT_EQ(session.music.musicFiles.Count(), 3u);
 }
 
 }  // namespace

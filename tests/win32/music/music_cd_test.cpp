@@ -13,6 +13,7 @@
 #include "music/mci_commands.h"
 #include "music/music_player.h"
 #include "music/music_rules.h"
+#include "session/show_music.h"
 #include "tests/win32/music/music_test_support.h"
 
 namespace {
@@ -47,18 +48,18 @@ class MusicCdTest : public testing::Test {
 constexpr wchar_t kOpenDriveD[] = L"open  \"D:\\\" type cdaudio alias currentMusic";
 
 TEST_F(MusicCdTest, FirstTrackPlaysFromItselfToTheNextWithoutVolumeOrVideoCommands) {
-  session_->musicFiles.Append(L"D:\\Track01.cda");
+  session_->music.musicFiles.Append(L"D:\\Track01.cda");
   ASSERT_EQ(StartMusic(*session_), S_OK);
   EXPECT_EQ(port_.Texts(), (Texts{kOpenDriveD, kCmdTimeFormatTmsf, L"play currentMusic from 1 to 2 notify"}));
   EXPECT_EQ(port_.events[0].notifyWindow, nullptr);
   EXPECT_EQ(port_.events[1].notifyWindow, nullptr);
   EXPECT_EQ(port_.events[2].notifyWindow, window_.get());
-  EXPECT_TRUE(session_->cdTrack);
-  EXPECT_TRUE(session_->musicActive);
+  EXPECT_TRUE(session_->music.cdTrack);
+  EXPECT_TRUE(session_->music.musicActive);
 }
 
 TEST_F(MusicCdTest, LastTrackOfTheDiscFallsBackToPlayingToTheEnd) {
-  session_->musicFiles.Append(L"D:\\Track12.cda");
+  session_->music.musicFiles.Append(L"D:\\Track12.cda");
   drive_.refuse = {L"play currentMusic from 12 to 13 notify"};
   ASSERT_EQ(StartMusic(*session_), S_OK);
   EXPECT_EQ(port_.Texts(), (Texts{kOpenDriveD, kCmdTimeFormatTmsf, L"play currentMusic from 12 to 13 notify",
@@ -67,44 +68,44 @@ TEST_F(MusicCdTest, LastTrackOfTheDiscFallsBackToPlayingToTheEnd) {
 }
 
 TEST_F(MusicCdTest, TrackThatPlaysNeitherWayIsDroppedForTheNext) {
-  session_->musicFiles.Append(L"D:\\Track12.cda");
-  session_->musicFiles.Append(L"E:\\Track03.cda");
+  session_->music.musicFiles.Append(L"D:\\Track12.cda");
+  session_->music.musicFiles.Append(L"E:\\Track03.cda");
   drive_.refuse = {L"play currentMusic from 12 to 13 notify", L"play currentMusic from 12 notify"};
   ASSERT_EQ(StartMusic(*session_), S_OK);
   EXPECT_EQ(port_.Texts(), (Texts{kOpenDriveD, kCmdTimeFormatTmsf, L"play currentMusic from 12 to 13 notify",
                                   L"play currentMusic from 12 notify", kCmdStop, kCmdCloseAll, L"wait 30",
                                   L"open  \"E:\\\" type cdaudio alias currentMusic", kCmdTimeFormatTmsf,
                                   L"play currentMusic from 3 to 4 notify"}));
-  ASSERT_EQ(session_->musicFiles.Count(), 1u);
-  EXPECT_EQ(session_->musicFiles[0], L"E:\\Track03.cda");
+  ASSERT_EQ(session_->music.musicFiles.Count(), 1u);
+  EXPECT_EQ(session_->music.musicFiles[0], L"E:\\Track03.cda");
 }
 
 TEST_F(MusicCdTest, DriveThatDoesNotOpenCostsOneAttempt) {
-  session_->musicFiles.Append(L"D:\\Track01.cda");
+  session_->music.musicFiles.Append(L"D:\\Track01.cda");
   drive_.refuse = {kOpenDriveD};
   EXPECT_EQ(StartMusic(*session_), E_FAIL);
   EXPECT_EQ(port_.Texts(), (Texts{kOpenDriveD, kCmdStop, kCmdCloseAll, L"wait 30"}));
-  EXPECT_FALSE(session_->musicActive);
+  EXPECT_FALSE(session_->music.musicActive);
 }
 
 TEST_F(MusicCdTest, FadeSendsNothingToTheCdButStillEndsOnTime) {
-  session_->musicFiles.Append(L"D:\\Track05.cda");
+  session_->music.musicFiles.Append(L"D:\\Track05.cda");
   ASSERT_EQ(StartMusic(*session_), S_OK);
   const size_t mark = port_.events.size();
-  for (int step = 0; step < 20; ++step) FadeStep(*session_);
+  for (int step = 0; step < 20; ++step) FadeStep(session_->music);
   EXPECT_EQ(port_.events.size(), mark);
-  EXPECT_EQ(session_->fadeVolume, kFadeEnd);
+  EXPECT_EQ(session_->music.fadeVolume, kFadeEnd);
   EXPECT_FALSE(KillTimer(window_.get(), kFadeTimerId));
 }
 
 TEST_F(MusicCdTest, FileAfterACdTrackGetsTheFadeAgain) {
-  session_->musicFiles.Append(L"D:\\Track05.cda");
-  session_->musicFiles.Append(L"C:\\Music\\song.mp3");
+  session_->music.musicFiles.Append(L"D:\\Track05.cda");
+  session_->music.musicFiles.Append(L"C:\\Music\\song.mp3");
   ASSERT_EQ(StartMusic(*session_), S_OK);
-  FadeStep(*session_);
+  FadeStep(session_->music);
   OnMusicNotify(MCI_NOTIFY_SUCCESSFUL, *session_);
-  FadeStep(*session_);
-  EXPECT_FALSE(session_->cdTrack);
+  FadeStep(session_->music);
+  EXPECT_FALSE(session_->music.cdTrack);
   EXPECT_EQ(port_.Texts(3),
             (Texts{kCmdStop, kCmdCloseAll, L"open \"C:\\Music\\song.mp3\" type mpegvideo alias currentMusic",
                    kCmdPlayNotify, kCmdVideoOff, kCmdWindowHide, L"setaudio currentMusic volume to 100"}));

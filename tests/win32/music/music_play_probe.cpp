@@ -13,6 +13,7 @@
 
 #include "music/music_player.h"
 #include "session/navigation.h"
+#include "session/show_music.h"
 #include "tests/win32/music/music_test_support.h"
 
 namespace {
@@ -55,7 +56,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int s = 0; s < kSteps; ++s)
       if (arg == std::wstring(L"--") + kStepNames[s]) step = s;
     if (step == kSteps) {
-      session->musicFiles.Append(arg);
+      session->music.musicFiles.Append(arg);
     } else {
       if (++i == argc) return 1;
       due[step] = static_cast<DWORD>(wcstoul(argv[i], nullptr, 10));

@@ -13,6 +13,7 @@
 #include "music/music_player.h"
 #include "music/music_rules.h"
 #include "session/navigation.h"
+#include "session/show_music.h"
 #include "tests/win32/music/music_test_support.h"
 
 namespace {
@@ -40,9 +41,9 @@ class MusicPlayerTest : public testing::Test {
   }
 
   void SetFiles(std::initializer_list<std::wstring> names) {
-    for (const auto& name : names) session_->musicFiles.Append(name.find(L':') == 1 ? name : Track(name));
+    for (const auto& name : names) session_->music.musicFiles.Append(name.find(L':') == 1 ? name : Track(name));
   }
-  Texts Files() const { return {session_->musicFiles.begin(), session_->musicFiles.end()}; }
+  Texts Files() const { return {session_->music.musicFiles.begin(), session_->music.musicFiles.end()}; }
 
   // Counts the open commands recorded so far.
   size_t Opens() const {
@@ -87,16 +88,16 @@ TEST_F(MusicPlayerTest, FirstTrackStartsSilentPlaysHiddenAndTheFadeTimerTicks) {
   EXPECT_EQ(port_.events[2].notifyWindow, window_.get());
   for (int i : {0, 1, 3, 4}) EXPECT_EQ(port_.events[i].notifyWindow, nullptr);
 
-  EXPECT_TRUE(session_->musicActive);
+  EXPECT_TRUE(session_->music.musicActive);
   EXPECT_TRUE(session_->showRunning);
   EXPECT_FALSE(session_->paused);
-  EXPECT_FALSE(session_->cdTrack);
-  EXPECT_EQ(session_->musicIndex, 1u);
+  EXPECT_FALSE(session_->music.cdTrack);
+  EXPECT_EQ(session_->music.musicIndex, 1u);
   EXPECT_TRUE(PumpUntil([] { return Status(L"mode") == L"playing"; }, 3000)) << Status(L"mode");
 
   // The window's timer drives the fade: each tick raises the open track's volume.
   ASSERT_TRUE(PumpUntil([&] { return window_.fadeTicks >= 2; }, 3000));
-  EXPECT_EQ(session_->fadeVolume, kFadeStep * window_.fadeTicks);
+  EXPECT_EQ(session_->music.fadeVolume, kFadeStep * window_.fadeTicks);
   EXPECT_EQ(port_.Texts(5).front(), Volume(50));
   EXPECT_EQ(port_.events.back().result, 0u) << port_.events.back().text;
 }
@@ -111,11 +112,11 @@ TEST_F(MusicPlayerTest, FadeClimbsInTwentyStepsToFullThenStopsItsTimer) {
 
   Texts expected;
   for (int step = 1; step <= 20; ++step) {
-    FadeStep(*session_);
+    FadeStep(session_->music);
     expected.push_back(Volume(50 * step));
   }
   EXPECT_EQ(port_.Texts(mark), expected);
-  EXPECT_EQ(session_->fadeVolume, kFadeEnd);
+  EXPECT_EQ(session_->music.fadeVolume, kFadeEnd);
   for (size_t i = mark; i < port_.events.size(); ++i) {
     EXPECT_EQ(port_.events[i].result, 0u) << port_.events[i].text;
     EXPECT_EQ(port_.events[i].notifyWindow, nullptr);
@@ -131,7 +132,7 @@ TEST_F(MusicPlayerTest, TracksFollowInOrderSilentOnlyBeforeTheFirstFadeStepAndTh
   SetFiles({L"short440.wav", L"short660.mp3", L"short880.wav"});
   ASSERT_EQ(StartMusic(*session_), S_OK);
   StopFadeTimer();
-  FadeStep(*session_);
+  FadeStep(session_->music);
 
   // The end of the first track, during the fade: the second opens at the
   // device's own volume, which the next fade step sets.
@@ -142,17 +143,17 @@ TEST_F(MusicPlayerTest, TracksFollowInOrderSilentOnlyBeforeTheFirstFadeStepAndTh
                                       kCmdVideoOff, kCmdWindowHide}));
   EXPECT_EQ(port_.events[mark].notifyWindow, window_.get());      // stop
   EXPECT_EQ(port_.events[mark + 1].notifyWindow, window_.get());  // close all
-  EXPECT_EQ(session_->musicIndex, 2u);
+  EXPECT_EQ(session_->music.musicIndex, 2u);
   EXPECT_EQ(window_.notices.front(), static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL));
 
   // After the fade no volume command is sent at all.
-  while (session_->fadeVolume < kFadeEnd) FadeStep(*session_);
+  while (session_->music.fadeVolume < kFadeEnd) FadeStep(session_->music);
   mark = port_.events.size();
   ASSERT_TRUE(WaitForOpens(3));
   ASSERT_TRUE(PumpUntil([&] { return port_.events.size() >= mark + 6; }, 2000));
   EXPECT_EQ(port_.Texts(mark), (Texts{kCmdStop, kCmdCloseAll, OpenOf(Track(L"short880.wav")), kCmdPlayNotify,
                                       kCmdVideoOff, kCmdWindowHide}));
-  EXPECT_EQ(session_->musicIndex, 0u);
+  EXPECT_EQ(session_->music.musicIndex, 0u);
 
   // Then the first again, and the list is still whole and in order.
   mark = port_.events.size();
@@ -170,8 +171,8 @@ TEST_F(MusicPlayerTest, OneFilePlaysOverAndOver) {
       EXPECT_EQ(event.text, OpenOf(Track(L"short660.mp3")));
     }
   }
-  EXPECT_EQ(session_->musicIndex, 0u);
-  EXPECT_EQ(session_->musicFiles.Count(), 1u);
+  EXPECT_EQ(session_->music.musicIndex, 0u);
+  EXPECT_EQ(session_->music.musicFiles.Count(), 1u);
 }
 
 TEST_F(MusicPlayerTest, RandomOrderReshufflesWhenTheListWraps) {
@@ -190,7 +191,7 @@ TEST_F(MusicPlayerTest, RandomOrderReshufflesWhenTheListWraps) {
   // The third start wrapped the cursor and reshuffled: the same files, and
   // the next track is the first of the new order.
   Texts shuffled = Files();
-  ASSERT_EQ(session_->musicIndex, 0u);
+  ASSERT_EQ(session_->music.musicIndex, 0u);
   Texts sortedNow = shuffled, sortedBefore = original;
   std::sort(sortedNow.begin(), sortedNow.end());
   std::sort(sortedBefore.begin(), sortedBefore.end());
@@ -203,7 +204,7 @@ TEST_F(MusicPlayerTest, FileThatDoesNotOpenIsDroppedAndTheNextPlays) {
   SetFiles({L"short440.wav", L"notes.mp3", L"short880.wav"});
   ASSERT_EQ(StartMusic(*session_), S_OK);
   StopFadeTimer();
-  FadeStep(*session_);
+  FadeStep(session_->music);
   const size_t mark = port_.events.size();
   ASSERT_TRUE(WaitForOpens(3));
   ASSERT_TRUE(PumpUntil([&] { return port_.events.size() >= mark + 10; }, 2000));
@@ -212,7 +213,7 @@ TEST_F(MusicPlayerTest, FileThatDoesNotOpenIsDroppedAndTheNextPlays) {
                    OpenOf(Track(L"short880.wav")), kCmdPlayNotify, kCmdVideoOff, kCmdWindowHide}));
   EXPECT_NE(port_.events[mark + 2].result, 0u);
   EXPECT_EQ(Files(), (Texts{Track(L"short440.wav"), Track(L"short880.wav")}));
-  EXPECT_EQ(session_->musicIndex, 0u);
+  EXPECT_EQ(session_->music.musicIndex, 0u);
 }
 
 TEST_F(MusicPlayerTest, EveryFileFailingLeavesTheShowSilentAndPauseUntouched) {
@@ -232,8 +233,8 @@ TEST_F(MusicPlayerTest, EveryFileFailingLeavesTheShowSilentAndPauseUntouched) {
   EXPECT_EQ(port_.Texts(), expected);
   // One attempt and one 30 ms pause per file.
   EXPECT_GE(elapsed, 4 * kFailedTrackWaitMs);
-  EXPECT_TRUE(session_->musicFiles.Empty());
-  EXPECT_FALSE(session_->musicActive);
+  EXPECT_TRUE(session_->music.musicFiles.Empty());
+  EXPECT_FALSE(session_->music.musicActive);
   EXPECT_TRUE(session_->showRunning);
   EXPECT_FALSE(KillTimer(window_.get(), kFadeTimerId));
 
@@ -278,7 +279,7 @@ TEST_F(MusicPlayerTest, StopWhilePlayingClosesTheDeviceAndTheAbortNoticeStartsNo
   EXPECT_EQ(StopMusic(*session_), S_OK);
   EXPECT_EQ(WithoutFade(mark), (Texts{kCmdStop, kCmdCloseAll}));
   EXPECT_FALSE(session_->showRunning);
-  EXPECT_FALSE(session_->musicActive);
+  EXPECT_FALSE(session_->music.musicActive);
   EXPECT_FALSE(session_->paused);
   EXPECT_FALSE(KillTimer(window_.get(), kFadeTimerId));
   EXPECT_NE(Status(L"mode"), L"playing");
@@ -298,7 +299,7 @@ TEST_F(MusicPlayerTest, AbortedAndSupersededNoticesAreIgnoredFailureWaitsThenMov
   SetFiles({L"long.wav", L"long.mp3"});
   ASSERT_EQ(StartMusic(*session_), S_OK);
   StopFadeTimer();
-  FadeStep(*session_);
+  FadeStep(session_->music);
   const size_t mark = port_.events.size();
 
   OnMusicNotify(MCI_NOTIFY_ABORTED, *session_);
@@ -313,7 +314,7 @@ TEST_F(MusicPlayerTest, AbortedAndSupersededNoticesAreIgnoredFailureWaitsThenMov
                                       kCmdVideoOff, kCmdWindowHide}));
   // The file that failed stays in the list.
   EXPECT_EQ(Files(), (Texts{Track(L"long.wav"), Track(L"long.mp3")}));
-  EXPECT_EQ(session_->musicIndex, 0u);
+  EXPECT_EQ(session_->music.musicIndex, 0u);
 }
 
 TEST_F(MusicPlayerTest, NothingStartsBeforeTheSessionIsUp) {
@@ -322,14 +323,14 @@ TEST_F(MusicPlayerTest, NothingStartsBeforeTheSessionIsUp) {
   EXPECT_EQ(StartMusic(*session_), E_INVALIDARG);
   EXPECT_TRUE(port_.events.empty());
   EXPECT_FALSE(session_->showRunning);
-  EXPECT_FALSE(session_->musicActive);
+  EXPECT_FALSE(session_->music.musicActive);
 }
 
 TEST_F(MusicPlayerTest, EmptyListRunsTheShowSilently) {
   EXPECT_EQ(StartMusic(*session_), E_FAIL);
   EXPECT_TRUE(port_.events.empty());
   EXPECT_TRUE(session_->showRunning);
-  EXPECT_FALSE(session_->musicActive);
+  EXPECT_FALSE(session_->music.musicActive);
   EXPECT_FALSE(KillTimer(window_.get(), kFadeTimerId));
 }
 

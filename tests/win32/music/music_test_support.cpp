@@ -2,6 +2,7 @@
 
 #include "music/music_player.h"
 #include "music/music_rules.h"
+#include "session/show_music.h"
 
 namespace musictest {
 
@@ -41,7 +42,7 @@ LRESULT CALLBACK MusicWindow::Proc(HWND window, UINT message, WPARAM wParam, LPA
   if (self) {
     if (message == WM_TIMER && wParam == kFadeTimerId) {
       ++self->fadeTicks;
-      FadeStep(self->session);
+      FadeStep(self->session.music);
     } else if (message == MM_MCINOTIFY) {
       self->notices.push_back(wParam);
       OnMusicNotify(wParam, self->session);
@@ -65,25 +66,6 @@ std::vector<std::wstring> RecordingPort::Texts(size_t from) const {
   std::vector<std::wstring> texts;
   for (size_t i = from; i < events.size(); ++i) texts.push_back(events[i].text);
   return texts;
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    const DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= timeoutMs) return done();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-  return true;
-}
-
-void PumpFor(DWORD ms) {
-  PumpUntil([] { return false; }, ms);
 }
 
 std::wstring Status(const wchar_t* what) {

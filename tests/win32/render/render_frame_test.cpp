@@ -5,7 +5,8 @@
 
 #include <memory>
 
-#include "render/render_frame.h"
+#include "render/slide_clock.h"
+#include "session/render_thread.h"
 #include "session/slideshow_session.h"
 #include "tests/win32/render/render_test_support.h"
 
@@ -21,7 +22,7 @@ class FrameTest : public testing::Test {
     ASSERT_EQ(hr, S_OK);
     SettleWindows();
     SlideshowSession& s = *session_;
-    s.stagingDC = staging_.dc();
+    s.stagingDC.reset(staging_.dc());
     s.frameInterval = s.renderer.frameInterval;
     s.loadPhotoEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     s.loadCompleteEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
@@ -36,7 +37,7 @@ class FrameTest : public testing::Test {
   }
   void TearDown() override {
     if (!session_) return;
-    session_->stagingDC = nullptr;  // the test's own surface
+    session_->stagingDC.release();  // the test's own surface
     session_->renderer.Release();
   }
 
@@ -63,7 +64,9 @@ class FrameTest : public testing::Test {
   }
 
   // Sets the progress the next (non-beginning) frame will draw at.
-  void NextFrameAt(float p) { slideProgress = p - static_cast<float>(session_->frameInterval) / 5000.0f; }
+  // The next frame comes p of the way into the 5 s slide (give or take the
+  // few milliseconds until it is drawn).
+  void NextFrameAt(float p) { session_->slideStart = SlideClockNow() - static_cast<uint32_t>(p * 5000.0f); }
 
   DWORD TextureFactor() {
     DWORD value = 0;
@@ -80,36 +83,37 @@ class FrameTest : public testing::Test {
 
 TEST_F(FrameTest, FirstFrameTakesTheStagedPhotoOverAndRequestsTheNext) {
   PhotoReady();
-  slideProgress = 0.6f;
-  DWORD before = GetTickCount();
+  session_->frame.slideProgress = 0.6f;
+  DWORD before = SlideClockNow();
   ASSERT_EQ(RenderFrame(*session_), S_OK);
   EXPECT_FALSE(session_->firstFrame);
   EXPECT_FALSE(Signalled(session_->loadCompleteEvent));  // consumed
   EXPECT_TRUE(Signalled(session_->loadPhotoEvent));
   EXPECT_EQ(session_->shownIndex, 0u);
-  EXPECT_EQ(slideProgress, 0.0f);
+  EXPECT_EQ(session_->frame.slideProgress, 0.0f);
   EXPECT_LE(session_->slideStart - before, 1000u);
-  EXPECT_LE(GetTickCount() - session_->slideStart, 1000u);
+  EXPECT_LE(SlideClockNow() - session_->slideStart, 1000u);
   EXPECT_TRUE(Near(Centre(), {128, 128, 128}, 2));
 
-  // Within the slide: progress grows by one nominal frame, nothing is requested.
+  // Within the slide: progress is the time into it, nothing is requested.
+  NextFrameAt(0.2f);
   ASSERT_EQ(RenderFrame(*session_), S_OK);
-  EXPECT_FLOAT_EQ(slideProgress, static_cast<float>(session_->frameInterval) / 5000.0f);
+  EXPECT_NEAR(session_->frame.slideProgress, 0.2f, 0.02f);
   EXPECT_FALSE(Signalled(session_->loadPhotoEvent));
 }
 
 TEST_F(FrameTest, ALatePhotoHoldsTheFrameAndTheProgress) {
-  slideProgress = 0.25f;
+  session_->frame.slideProgress = 0.25f;
   EXPECT_EQ(RenderFrame(*session_), E_FAIL);
   EXPECT_TRUE(session_->firstFrame);
   EXPECT_FALSE(Signalled(session_->loadPhotoEvent));
-  EXPECT_EQ(slideProgress, 0.25f);
+  EXPECT_EQ(session_->frame.slideProgress, 0.25f);
 
   // The slide is over by time, the loader not done yet.
   PhotoReady();
   ASSERT_EQ(RenderFrame(*session_), S_OK);
   Signalled(session_->loadPhotoEvent);
-  session_->slideStart = GetTickCount() - 6000;
+  session_->slideStart = SlideClockNow() - 6000;
   EXPECT_EQ(RenderFrame(*session_), E_FAIL);
   PhotoReady();
   session_->photoIndex = 0;  // the loader wrapped to the start of the list
@@ -120,10 +124,10 @@ TEST_F(FrameTest, ALatePhotoHoldsTheFrameAndTheProgress) {
 TEST_F(FrameTest, NothingHappensWhilePausedOrBeforeTheShowRuns) {
   PhotoReady();
   session_->paused = true;
-  slideProgress = 0.4f;
+  session_->frame.slideProgress = 0.4f;
   EXPECT_EQ(RenderFrame(*session_), S_OK);
   EXPECT_TRUE(Signalled(session_->loadCompleteEvent));  // not consumed
-  EXPECT_EQ(slideProgress, 0.4f);
+  EXPECT_EQ(session_->frame.slideProgress, 0.4f);
   EXPECT_TRUE(session_->firstFrame);
   session_->paused = false;
   session_->showRunning = false;
@@ -143,7 +147,7 @@ TEST_F(FrameTest, FadeCodesStartTheSlideFromBlackOrWhite) {
   Only(0, 0, 1);
   PhotoReady();
   ASSERT_EQ(RenderFrame(*session_), S_OK);
-  EXPECT_EQ(lastMode, 1);
+  EXPECT_EQ(session_->frame.lastMode, 1);
   EXPECT_EQ(TextureFactor(), 0xFFFFFFu);
   uint32_t black = Centre();
   EXPECT_TRUE(Near(black, {0, 0, 0}, 1)) << Describe(black);
@@ -157,13 +161,13 @@ TEST_F(FrameTest, FadeCodesStartTheSlideFromBlackOrWhite) {
   session_->firstFrame = true;
   PhotoReady();
   ASSERT_EQ(RenderFrame(*session_), S_OK);
-  EXPECT_EQ(lastMode, 3);
+  EXPECT_EQ(session_->frame.lastMode, 3);
   uint32_t white = Centre();
   EXPECT_TRUE(Near(white, {255, 255, 255}, 1)) << Describe(white);
   // Past the fade-in the photo shows untouched.
   NextFrameAt(0.5f);
   ASSERT_EQ(RenderFrame(*session_), S_OK);
-  EXPECT_EQ(lastMode, 0);
+  EXPECT_EQ(session_->frame.lastMode, 0);
   EXPECT_EQ(TextureFactor(), 0u);  // the blend factor replaced the grey
   uint32_t photo = Centre();
   EXPECT_TRUE(Near(photo, {128, 128, 128}, 2)) << Describe(photo);
@@ -194,7 +198,7 @@ TEST_F(FrameTest, FirstFrameAppliesEveryStateEvenWhenTheCachesMatch) {
   // Something else changed the device; the caches still say mode 0, g 1, l 0.
   session_->renderer.SetCompositionMode(1);
   session_->renderer.device->SetRenderState(D3DRS_TEXTUREFACTOR, 0x00808080);
-  ASSERT_EQ(lastMode, 0);
+  ASSERT_EQ(session_->frame.lastMode, 0);
   session_->firstFrame = true;
   PhotoReady();
   ASSERT_EQ(RenderFrame(*session_), S_OK);

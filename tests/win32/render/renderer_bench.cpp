@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "render/render_frame.h"
 #include "render/slide_motion.h"
+#include "session/render_thread.h"
 #include "session/slideshow_session.h"
 #include "tests/win32/render/render_test_support.h"
 
@@ -88,7 +88,7 @@ int main() {
   std::printf("world transform + state changes: %.5f ms per frame\n", (Now() - start) * 1000.0 / kStates);
 
   // The show itself: RenderFrame paced like the render thread.
-  session->stagingDC = staging.dc();
+  session->stagingDC.reset(staging.dc());
   session->frameInterval = renderer.frameInterval;
   session->loadPhotoEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   session->loadCompleteEvent.reset(CreateEventW(nullptr, FALSE, TRUE, nullptr));
@@ -116,7 +116,7 @@ int main() {
       "RenderFrame paced by the render thread: %.1f frames per second, %.2f ms per call (driver included), "
       "%d slide changes\n",
       frames / elapsed, inFrame * 1000.0 / frames, slides);
-  session->stagingDC = nullptr;
+  session->stagingDC.release();
   renderer.Release();
   return 0;
 }

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "session/loader_thread.h"
+#include "render/slide_clock.h"
 #include "session/navigation.h"
 #include "session/playlists.h"
 #include "tests/win32/media/photo_test_support.h"
+#include "tests/win32/test_folders.h"
 
 namespace {
 
@@ -59,8 +61,8 @@ class LoaderTest : public testing::Test {
     const uint32_t index = session().photoIndex;
     const size_t count = session().photoFiles.Count();
     session().shownIndex = index == 0 ? static_cast<uint32_t>(count - 1) : index - 1;
-    const int32_t shown = session().photoOrientation;
-    session().slideStart = GetTickCount();
+    const int32_t shown = session().staged.orientation;
+    session().slideStart = SlideClockNow();
     SetEvent(session().loadPhotoEvent.get());
     return shown;
   }
@@ -80,7 +82,7 @@ TEST_F(LoaderTest, EachRequestStagesTheNextPhotoAndWraps) {
   std::vector<uint32_t> next;
   for (int i = 0; i < 4; ++i) {
     ASSERT_TRUE(Request());
-    staged.push_back(session().photoOrientation);
+    staged.push_back(session().staged.orientation);
     next.push_back(session().photoIndex);
   }
   EXPECT_EQ(staged, (std::vector<int32_t>{1, 2, 3, 1}));
@@ -98,7 +100,7 @@ TEST_F(LoaderTest, BadFilesAreDroppedAndTheGoodOnesKept) {
   std::vector<int32_t> staged;
   for (int i = 0; i < 4; ++i) {
     ASSERT_TRUE(Request());
-    staged.push_back(session().photoOrientation);
+    staged.push_back(session().staged.orientation);
   }
   EXPECT_EQ(staged, (std::vector<int32_t>{1, 2, 3, 1}));
   EXPECT_EQ(Listed(), (std::vector<std::wstring>{Small(1), Small(2), Small(3)}));
@@ -114,9 +116,8 @@ TEST_F(LoaderTest, AListWhereEveryFileFailsCompletesWithFailure) {
 }
 
 TEST_F(LoaderTest, APathThatVanishedBeforeItsTurnIsDropped) {
-  wchar_t temp[MAX_PATH];
-  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-  const std::wstring folder = std::wstring(temp) + L"brindora-vanished";
+  const std::wstring folder = UniqueTempFolder(L"brindora-vanished-");
+  ASSERT_FALSE(folder.empty());
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring copy = folder + L"\\o4.tif";
   ASSERT_TRUE(CopyFileW(Small(4).c_str(), copy.c_str(), FALSE));
@@ -126,7 +127,7 @@ TEST_F(LoaderTest, APathThatVanishedBeforeItsTurnIsDropped) {
   ASSERT_TRUE(DeleteFileW(copy.c_str()));
   ASSERT_TRUE(RemoveDirectoryW(folder.c_str()));
   ASSERT_TRUE(Request());
-  EXPECT_EQ(session().photoOrientation, 2);
+  EXPECT_EQ(session().staged.orientation, 2);
   EXPECT_EQ(Listed(), (std::vector<std::wstring>{Small(1), Small(2)}));
 }
 
@@ -146,8 +147,11 @@ TEST_F(LoaderTest, RandomOrderStartsEachPassInANewOrder) {
     EXPECT_EQ(sorted, original);  // the same photos, none lost
     Sleep(20);                    // a new tick, so a new seed
   }
-  // Each order has a chance of 1 in 40320 of repeating the previous one.
-  EXPECT_TRUE(passes[0] != original || passes[1] != passes[0] || passes[2] != passes[1]);
+  // Every pass ended in a reshuffle. Each order has a chance of 1 in 40320 of
+  // repeating the one before it.
+  EXPECT_NE(passes[0], original);
+  EXPECT_NE(passes[1], passes[0]);
+  EXPECT_NE(passes[2], passes[1]);
 }
 
 TEST_F(LoaderTest, TheStopEndsTheLoaderAtOnce) {
@@ -156,9 +160,9 @@ TEST_F(LoaderTest, TheStopEndsTheLoaderAtOnce) {
   HANDLE thread = nullptr;
   ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), session().loaderThread.get(), GetCurrentProcess(), &thread, 0, FALSE,
                               DUPLICATE_SAME_ACCESS));
-  const DWORD start = GetTickCount();
+  const DWORD start = SlideClockNow();
   StopLoaderThread(session());
-  EXPECT_LT(GetTickCount() - start, kWorkerStopTimeoutMs);  // ended, not terminated
+  EXPECT_LT(SlideClockNow() - start, kWorkerStopTimeoutMs);  // ended, not terminated
   EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0);
   DWORD code = 1;
   GetExitCodeThread(thread, &code);
@@ -191,8 +195,8 @@ TEST_F(NavigationTest, RightShowsTheNextPhotoAndEndsTheSlideAtOnce) {
   ASSERT_EQ(NextPhoto(session()), S_OK);
   EXPECT_FALSE(session().paused);
   // The slide on screen now counts as over.
-  EXPECT_GE(GetTickCount() - session().slideStart, 5000u);
-  EXPECT_LT(GetTickCount() - session().slideStart, 5000u + 2000u);
+  EXPECT_GE(SlideClockNow() - session().slideStart, 5000u);
+  EXPECT_LT(SlideClockNow() - session().slideStart, 5000u + 2000u);
   EXPECT_NE(session().slideStart, before);
   EXPECT_EQ(TakeOver(), 2);
   EXPECT_EQ(session().shownIndex, 1u);
@@ -246,7 +250,7 @@ TEST_F(NavigationTest, SpaceRightAfterRightPausesTheOldPhotoUntilResumed) {
   Sleep(200);
   ASSERT_EQ(ResumeShow(session()), S_OK);
   // Still overdue after the resume: the requested photo comes next.
-  EXPECT_GE(GetTickCount() - session().slideStart, 5000u);
+  EXPECT_GE(SlideClockNow() - session().slideStart, 5000u);
   EXPECT_EQ(TakeOver(), 2);
 }
 
@@ -256,11 +260,11 @@ TEST_F(NavigationWithoutLoaderTest, ALoaderThatNeverFinishesFailsTheStepAfterFiv
   Files({Small(1), Small(2)});
   session().showRunning = true;
   session().photoIndex = 1;
-  session().slideStart = GetTickCount();
+  session().slideStart = SlideClockNow();
   const uint32_t before = session().slideStart;
-  const DWORD start = GetTickCount();
+  const DWORD start = SlideClockNow();
   EXPECT_EQ(NextPhoto(session()), E_FAIL);
-  const DWORD waited = GetTickCount() - start;
+  const DWORD waited = SlideClockNow() - start;
   EXPECT_GE(waited, kNavigationWaitMs - 50);  // tick granularity
   EXPECT_EQ(session().photoIndex, 1u);
   EXPECT_FALSE(session().paused);
@@ -279,7 +283,7 @@ TEST_F(NavigationWithoutLoaderTest, AnEmptyListRequestsNothing) {
 }
 
 TEST_F(NavigationWithoutLoaderTest, PauseAndResumeCarryTheSlideClockOverThePause) {
-  session().slideStart = GetTickCount() - 1000;
+  session().slideStart = SlideClockNow() - 1000;
   ASSERT_EQ(PauseShow(session()), S_OK);
   EXPECT_FALSE(session().paused);  // not running: nothing happens
 
@@ -292,9 +296,9 @@ TEST_F(NavigationWithoutLoaderTest, PauseAndResumeCarryTheSlideClockOverThePause
   ASSERT_EQ(PauseShow(session()), S_OK);  // already paused: the pause keeps its start
   EXPECT_EQ(session().pauseStart, pauseStart);
   Sleep(250);
-  const DWORD before = GetTickCount();
+  const DWORD before = SlideClockNow();
   ASSERT_EQ(ResumeShow(session()), S_OK);
-  const DWORD after = GetTickCount();
+  const DWORD after = SlideClockNow();
   EXPECT_FALSE(session().paused);
   EXPECT_GE(session().slideStart - slideStart, before - pauseStart);
   EXPECT_LE(session().slideStart - slideStart, after - pauseStart);

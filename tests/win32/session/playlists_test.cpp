@@ -58,16 +58,16 @@ TEST_F(BuildPlaylistsTest, InOrderTheListsAreTheEntriesExpanded) {
   SlideshowSession session;
   session.photoFiles.Append(L"left over");
   session.photoIndex = 5;
-  session.musicIndex = 3;
-  BuildPlaylists(session);
+  session.music.musicIndex = 3;
+  BuildPlaylists(session, saverSettings, photoEntries, musicEntries);
 
   EXPECT_EQ(session.sessionSettings, saverSettings);
   EXPECT_EQ(Listed(session.photoFiles), Expanded(photoEntries, true));
   EXPECT_EQ(session.photoFiles.Count(), 9u);  // eight in the tree, a.jpg again, the empty entry nothing
-  EXPECT_EQ(Listed(session.musicFiles), Expanded(musicEntries, false));
-  EXPECT_EQ(session.musicFiles.Count(), 3u);
+  EXPECT_EQ(Listed(session.music.musicFiles), Expanded(musicEntries, false));
+  EXPECT_EQ(session.music.musicFiles.Count(), 3u);
   EXPECT_EQ(session.photoIndex, 0u);
-  EXPECT_EQ(session.musicIndex, 0u);
+  EXPECT_EQ(session.music.musicIndex, 0u);
 }
 
 TEST_F(BuildPlaylistsTest, RandomOrderShufflesWithoutLosingAnything) {
@@ -80,12 +80,12 @@ TEST_F(BuildPlaylistsTest, RandomOrderShufflesWithoutLosingAnything) {
   bool reordered = false;
   for (int build = 0; build < 3 && !reordered; ++build) {
     SlideshowSession session;
-    BuildPlaylists(session);
+    BuildPlaylists(session, saverSettings, photoEntries, musicEntries);
     Paths got = Listed(session.photoFiles);
     reordered = got != inOrder;
     std::sort(got.begin(), got.end());
     EXPECT_EQ(got, sortedInOrder);
-    EXPECT_EQ(session.musicFiles.Count(), 3u);
+    EXPECT_EQ(session.music.musicFiles.Count(), 3u);
     Sleep(20);
   }
   // Nine entries stay in order with a chance of 1 in 362880 per build.
@@ -97,9 +97,9 @@ TEST_F(BuildPlaylistsTest, NoEntriesGiveEmptyLists) {
   musicEntries.Clear();
   saverSettings.photoRandom = true;
   SlideshowSession session;
-  BuildPlaylists(session);
+  BuildPlaylists(session, saverSettings, photoEntries, musicEntries);
   EXPECT_TRUE(session.photoFiles.Empty());
-  EXPECT_TRUE(session.musicFiles.Empty());
+  EXPECT_TRUE(session.music.musicFiles.Empty());
 }
 
 }  // namespace

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "host/exports.h"
 #include "host/saver_window.h"
+#include "session/screen_saver_proc.h"
 #include "session/session_lifecycle.h"
 #include "settings/settings_store.h"
+#include "tests/win32/test_folders.h"
 
 namespace {
 
@@ -28,16 +29,11 @@ bool EventExists(const wchar_t* name) {
 class PhotoFolder {
  public:
   PhotoFolder() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    folder_ = std::wstring(temp) + L"brindora-session-" + std::to_wstring(GetCurrentProcessId());
+    folder_ = UniqueTempFolder(L"brindora-session-");
     CreateDirectoryW(folder_.c_str(), nullptr);
     WriteBitmap(folder_ + L"\\photo.bmp");
   }
-  ~PhotoFolder() {
-    DeleteFileW((folder_ + L"\\photo.bmp").c_str());
-    RemoveDirectoryW(folder_.c_str());
-  }
+  ~PhotoFolder() { RemoveTree(folder_); }
   const std::wstring& path() const { return folder_; }
 
  private:
@@ -82,7 +78,7 @@ class SessionLifecycle : public testing::Test {
     slideshowSession.photoIndex = 0;
   }
   void TearDown() override {
-    StopSession();
+    StopSession(slideshowSession);
     for (HANDLE blocker : blockers_) CloseHandle(blocker);
     DestroyWindow(window_);
   }
@@ -95,7 +91,7 @@ class SessionLifecycle : public testing::Test {
     EXPECT_FALSE(s.loaderThread);
     EXPECT_FALSE(s.renderThread);
     EXPECT_FALSE(s.loadPhotoEvent || s.loadCompleteEvent || s.stopLoaderEvent || s.stopRenderEvent);
-    EXPECT_EQ(s.stagingGraphics, nullptr);
+    EXPECT_FALSE(s.stagingGraphics);
     EXPECT_FALSE(s.renderer.device);
     EXPECT_FALSE(s.firstFrame);
   }
@@ -108,7 +104,7 @@ TEST_F(SessionLifecycle, StartStagesTheFirstPhotoAndStopReleasesEverything) {
   PhotoFolder photos;
   slideshowSession.photoFiles.Append(photos.path() + L"\\photo.bmp");
 
-  ASSERT_EQ(StartSession(false, window_), S_OK);
+  ASSERT_EQ(StartSession(false, window_, slideshowSession), S_OK);
   SlideshowSession& s = slideshowSession;
   EXPECT_TRUE(s.sessionInitialised);
   EXPECT_TRUE(s.firstFrame);
@@ -118,28 +114,28 @@ TEST_F(SessionLifecycle, StartStagesTheFirstPhotoAndStopReleasesEverything) {
   EXPECT_EQ(GetThreadPriority(s.loaderThread.get()), THREAD_PRIORITY_LOWEST);
   EXPECT_EQ(GetThreadPriority(s.renderThread.get()), THREAD_PRIORITY_TIME_CRITICAL);
   for (const wchar_t* name : kEvents) EXPECT_TRUE(EventExists(name)) << name;
-  EXPECT_EQ(StartSession(false, window_), S_OK) << "a second start changes nothing";
+  EXPECT_EQ(StartSession(false, window_, slideshowSession), S_OK) << "a second start changes nothing";
 
   HANDLE loader = nullptr;
   DuplicateHandle(GetCurrentProcess(), s.loaderThread.get(), GetCurrentProcess(), &loader, 0, FALSE,
                   DUPLICATE_SAME_ACCESS);
-  EXPECT_EQ(StopSession(), S_OK);
+  EXPECT_EQ(StopSession(slideshowSession), S_OK);
   EXPECT_EQ(WaitForSingleObject(loader, 0), WAIT_OBJECT_0) << "the loader still runs";
   CloseHandle(loader);
   ExpectNothingLeft();
   for (const wchar_t* name : kEvents) EXPECT_FALSE(EventExists(name)) << name;
-  EXPECT_EQ(StopSession(), S_OK);
+  EXPECT_EQ(StopSession(slideshowSession), S_OK);
 }
 
 TEST_F(SessionLifecycle, AnEmptyPhotoListStillStarts) {
-  ASSERT_EQ(StartSession(true, window_), S_OK);
+  ASSERT_EQ(StartSession(true, window_, slideshowSession), S_OK);
   EXPECT_TRUE(slideshowSession.sessionInitialised);
 }
 
 TEST_F(SessionLifecycle, AFailedStepReleasesWhatTheStartHadMade) {
   // Early: the loader's events, before any thread exists.
   Block(L"BrindoraPro_LoadPhotoComplete");
-  EXPECT_EQ(StartSession(false, window_), E_FAIL);
+  EXPECT_EQ(StartSession(false, window_, slideshowSession), E_FAIL);
   ExpectNothingLeft();
   EXPECT_FALSE(EventExists(L"BrindoraPro_LoadPhoto"));
 
@@ -147,17 +143,22 @@ TEST_F(SessionLifecycle, AFailedStepReleasesWhatTheStartHadMade) {
   CloseHandle(blockers_.back());
   blockers_.pop_back();
   Block(L"BrindoraPro_StopThRefresh");
-  EXPECT_EQ(StartSession(false, window_), E_FAIL);
+  EXPECT_EQ(StartSession(false, window_, slideshowSession), E_FAIL);
   ExpectNothingLeft();
   EXPECT_FALSE(EventExists(L"BrindoraPro_LoadPhoto"));
-  EXPECT_NE(slideshowSession.stagingDC, nullptr) << "the staging surface stays for the next start";
+  EXPECT_TRUE(slideshowSession.stagingDC) << "the staging surface stays for the next start";
 }
 
 // ScreenSaverProcW on a window that runs no session: the control keys, the
-// Esc-only filter and the power notices.
+// Esc-only filter and the power notices. The window carries the host's state,
+// as the saver's does, so what the session passes on meets the ending rules.
 class SessionWindowProc : public testing::Test {
  protected:
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      auto* state = static_cast<SaverWindowState*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      AttachSessionLink(window, state);
+    }
     if (message == WM_CREATE || message == WM_DESTROY) return DefWindowProcW(window, message, wParam, lParam);
     return ScreenSaverProcW(window, message, wParam, lParam);
   }
@@ -167,8 +168,10 @@ class SessionWindowProc : public testing::Test {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"SessionWindowProcTest";
     RegisterClassW(&windowClass);
-    window_ = CreateWindowExW(0, L"SessionWindowProcTest", L"Screen Saver", WS_POPUP, 0, 0, 100, 100, nullptr,
-                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    state_.session = &session_;
+    state_.next = DefaultSaverProc;
+    window_ = CreateWindowExW(0, L"SessionWindowProcTest", L"Screen Saver", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), &state_);
     ASSERT_TRUE(window_);
     ResetSettings();
   }
@@ -184,6 +187,8 @@ class SessionWindowProc : public testing::Test {
     return PeekMessageW(&message, window_, WM_CLOSE, WM_CLOSE, PM_REMOVE) != 0;
   }
   LRESULT Send(UINT message, WPARAM wParam = 0) { return SendMessageW(window_, message, wParam, 0); }
+  SlideshowSession session_;
+  SaverWindowState state_;
   HWND window_ = nullptr;
 };
 

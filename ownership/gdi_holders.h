@@ -1,13 +1,34 @@
 #pragma once
-// Move-only owners for the kinds of handles only the dialog uses: a window's
-// device context, an object selected into one, and COM for one thread.
+// Move-only owners for GDI: a window's device context, a memory DC, a GDI
+// object, and an object selected into a DC for a while.
 
 #include <windows.h>
 
-#include <objbase.h>
-
 #include <utility>
 
+#include "ownership/scoped_handle.h"
+
+struct MemoryDCTraits {
+  using Type = HDC;
+  static HDC Invalid() { return nullptr; }
+  static void Close(HDC dc) { DeleteDC(dc); }
+};
+// From CreateCompatibleDC.
+using MemoryDC = ScopedResource<MemoryDCTraits>;
+
+template <typename T>
+struct GdiObjectTraits {
+  using Type = T;
+  static T Invalid() { return nullptr; }
+  static void Close(T object) { DeleteObject(object); }
+};
+// Bitmaps, fonts, brushes: DeleteObject when the holder goes. An object still
+// selected into a DC cannot be deleted, so a holder of such an object must be
+// declared before the DC's holder (members go in reverse order).
+template <typename T>
+using GdiObject = ScopedResource<GdiObjectTraits<T>>;
+
+// GetDC on construction, ReleaseDC with the same window on destruction.
 class ScopedGetDC {
  public:
   explicit ScopedGetDC(HWND window) : window_(window), dc_(GetDC(window)) {}
@@ -40,18 +61,4 @@ class ScopedSelectObject {
  private:
   HDC dc_;
   HGDIOBJ previous_;
-};
-
-// COM for the calling thread, uninitialised only if this holder initialised it.
-class ScopedComInit {
- public:
-  ScopedComInit() : result_(CoInitialize(nullptr)) {}
-  ScopedComInit(const ScopedComInit&) = delete;
-  ScopedComInit& operator=(const ScopedComInit&) = delete;
-  ~ScopedComInit() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-
- private:
-  HRESULT result_;
 };

@@ -1,7 +1,9 @@
 #pragma once
-// One owner for every COM reference. put() releases what it held before handing
-// out its address, so an early return can never leak a device or a texture.
+// One owner for every COM reference, and COM itself for one thread. put()
+// releases what it held before handing out its address, so an early return
+// can never leak a device or a texture.
 
+#include <objbase.h>
 #include <unknwn.h>
 
 #include <utility>
@@ -39,4 +41,18 @@ class ComRef {
 
  private:
   T* p_ = nullptr;
+};
+
+// COM for the calling thread, uninitialised only if this holder initialised it.
+class ScopedComInit {
+ public:
+  ScopedComInit() : result_(CoInitialize(nullptr)) {}
+  ScopedComInit(const ScopedComInit&) = delete;
+  ScopedComInit& operator=(const ScopedComInit&) = delete;
+  ~ScopedComInit() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+
+ private:
+  HRESULT result_;
 };

@@ -1,0 +1,26 @@
+#pragma once
+// GDI+ start-up and a graphics object, each released by its holder: the
+// graphics before the shut-down, which member order in the owner ensures.
+
+#include <windows.h>
+// after windows.h, whose types GDI+ uses
+#include <objidl.h>
+
+#include <gdiplus.h>
+
+#include "ownership/scoped_handle.h"
+
+struct GdiplusTokenTraits {
+  using Type = ULONG_PTR;
+  static ULONG_PTR Invalid() { return 0; }
+  static void Close(ULONG_PTR token) { Gdiplus::GdiplusShutdown(token); }
+};
+// The token of a successful GdiplusStartup.
+using GdiplusToken = ScopedResource<GdiplusTokenTraits>;
+
+struct GdiplusGraphicsTraits {
+  using Type = Gdiplus::GpGraphics*;
+  static Gdiplus::GpGraphics* Invalid() { return nullptr; }
+  static void Close(Gdiplus::GpGraphics* graphics) { Gdiplus::DllExports::GdipDeleteGraphics(graphics); }
+};
+using GdiplusGraphics = ScopedResource<GdiplusGraphicsTraits>;
