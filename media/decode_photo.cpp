@@ -5,8 +5,13 @@
 #include <gdiplus.h>
 
 #include <memory>
+#include <optional>
 #include <random>
 #include <utility>
+
+#include "media/jpeg_photo.h"
+#include "media/photo_budget.h"
+#include "media/photo_fit.h"
 
 namespace gp = Gdiplus;
 namespace gpx = Gdiplus::DllExports;  // the flat interface
@@ -55,14 +60,22 @@ int Random15() {
 
 HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& target, int fitMode, PhotoLayout& layout) {
   if (!path || !target.graphics || !target.dc) return E_INVALIDARG;
+  // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs;
+  // anything it refuses goes to GDI+.
+  const std::optional<ScaledJpeg> jpeg = LoadScaledJpeg(path, fitMode);
   ScopedImage image;
-  gpx::GdipLoadImageFromFile(path, image.put());
-
-  layout.orientation = image.get() ? ReadOrientation(image.get()) : 0;
   UINT width = 0, height = 0;
-  if (image.get()) {
-    gpx::GdipGetImageWidth(image.get(), &width);
-    gpx::GdipGetImageHeight(image.get(), &height);
+  if (jpeg) {
+    layout.orientation = jpeg->orientation;
+    width = jpeg->width;
+    height = jpeg->height;
+  } else {
+    if (PhotoFitsMemory(path)) gpx::GdipLoadImageFromFile(path, image.put());
+    layout.orientation = image.get() ? ReadOrientation(image.get()) : 0;
+    if (image.get()) {
+      gpx::GdipGetImageWidth(image.get(), &width);
+      gpx::GdipGetImageHeight(image.get(), &height);
+    }
   }
   if (width == 0 || height == 0) return E_FAIL;
 
@@ -71,17 +84,28 @@ HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& target, int 
   if (fitMode == kFitSquareCrop) {
     layout.landscape = true;
     const SourceSquare source = CropSquare(width, height);
-    status = gpx::GdipDrawImageRectRect(target.graphics, image.get(), 0, 0, kStagingEdge, kStagingEdge,
-                                        static_cast<gp::REAL>(source.x), static_cast<gp::REAL>(source.y),
-                                        static_cast<gp::REAL>(source.side), static_cast<gp::REAL>(source.side),
-                                        gp::UnitPixel, nullptr, nullptr, nullptr);
+    if (jpeg) {
+      status = DrawScaledJpeg(target.dc, *jpeg, source.x, source.y, source.side, source.side,
+                              {0, 0, kStagingEdge, kStagingEdge})
+                   ? gp::Ok
+                   : gp::GenericError;
+    } else {
+      status = gpx::GdipDrawImageRectRect(target.graphics, image.get(), 0, 0, kStagingEdge, kStagingEdge,
+                                          static_cast<gp::REAL>(source.x), static_cast<gp::REAL>(source.y),
+                                          static_cast<gp::REAL>(source.side), static_cast<gp::REAL>(source.side),
+                                          gp::UnitPixel, nullptr, nullptr, nullptr);
+    }
   } else {
     const FitRect rect = LetterboxRect(width, height);
     layout.landscape = LetterboxLandscape(width, height, layout.orientation);
     RECT surface;
     SetRect(&surface, 0, 0, kStagingEdge, kStagingEdge);
     FillRect(target.dc, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    status = gpx::GdipDrawImageRectI(target.graphics, image.get(), rect.x, rect.y, rect.width, rect.height);
+    if (jpeg) {
+      status = DrawScaledJpeg(target.dc, *jpeg, 0, 0, width, height, rect) ? gp::Ok : gp::GenericError;
+    } else {
+      status = gpx::GdipDrawImageRectI(target.graphics, image.get(), rect.x, rect.y, rect.width, rect.height);
+    }
   }
   return status == gp::Ok ? S_OK : E_FAIL;
 }

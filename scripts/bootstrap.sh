@@ -19,7 +19,18 @@ packages=(
   # and good plugins of the word size of the program that plays
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   python3 python3-pytest procps bc
+  # the release: installers and the zip
+  nsis zip
 )
+
+# --- JPEG decoding: libjpeg-turbo is built from Debian's own source package ---
+packages+=(
+  dpkg-dev nasm        # apt-get source unpacks with dpkg-source; the SIMD code is NASM
+  libjpeg-turbo-progs  # djpeg, the photo benchmark's yardstick
+  clang libclang-rt-14-dev  # libFuzzer with AddressSanitizer for the EXIF reader
+)
+jpeg_source_cache=/var/cache/brindora/src
+# --- end of JPEG decoding block ---
 
 missing=()
 for p in "${packages[@]}"; do
@@ -27,7 +38,57 @@ for p in "${packages[@]}"; do
   [[ "$status" == ii* ]] || missing+=("$p")
 done
 
+# --- JPEG decoding: libjpeg-turbo's source, fetched once into a shared cache ---
+have_jpeg_source() { compgen -G "$jpeg_source_cache/libjpeg-turbo-*/CMakeLists.txt" >/dev/null; }
+
+# Source packages from the very archive this machine installs from: every
+# "deb" entry of its apt sources (deb822 or one-line) gets a "deb-src" twin.
+enable_source_packages() {
+  local d=/etc/apt/sources.list.d
+  # Already there (by hand, or by an earlier run): nothing to add.
+  if grep -Eqs '^[[:space:]]*(Types:.*[[:space:]]deb-src|deb-src[[:space:]])' /etc/apt/sources.list "$d"/*.list \
+    "$d"/*.sources; then
+    return 0
+  fi
+  if compgen -G "$d/*.sources" >/dev/null; then
+    local f
+    for f in "$d"/*.sources; do
+      [[ $f == "$d/brindora-deb-src.sources" ]] && continue
+      awk 'BEGIN { RS = ""; ORS = "" }
+           { n = split($0, line, "\n"); out = ""; binary = 0
+             for (i = 1; i <= n; i++) {
+               if (line[i] ~ /^#/) continue
+               if (line[i] ~ /^Types:/) {
+                 if (line[i] ~ /[ \t]deb([ \t]|$)/) binary = 1
+                 out = out "Types: deb-src\n"; continue
+               }
+               out = out line[i] "\n"
+             }
+             if (binary) print out "\n" }' "$f"
+    done >"$d/brindora-deb-src.sources"
+  fi
+  if [[ -f /etc/apt/sources.list ]]; then
+    sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list >"$d/brindora-deb-src.list"
+  fi
+}
+
+fetch_jpeg_source() {
+  have_jpeg_source && return 0
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "bootstrap: libjpeg-turbo source missing from $jpeg_source_cache; run this script as root" >&2
+    exit 1
+  fi
+  echo "bootstrap: fetching libjpeg-turbo's Debian source package"
+  enable_source_packages
+  apt-get update -q
+  mkdir -p "$jpeg_source_cache"
+  (cd "$jpeg_source_cache" && apt-get source -q libjpeg-turbo)
+  have_jpeg_source
+}
+# --- end of JPEG decoding block ---
+
 if ((${#missing[@]} == 0)); then
+  fetch_jpeg_source
   echo "bootstrap: everything is installed"
   exit 0
 fi
@@ -45,4 +106,5 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -q
 apt-get install -y -q --no-install-recommends "${missing[@]}"
+fetch_jpeg_source
 echo "bootstrap: done"

@@ -95,8 +95,19 @@ class ProfileWriter {
   void WriteBool(const wchar_t* section, const std::wstring& key, bool value) {
     Write(section, key, value ? L"1" : L"0");
   }
+  // The whole list in one section write: the profile functions rewrite the
+  // file on every call, so thousands of key writes took minutes. The keys land
+  // in the section exactly as key-by-key writes would put them.
   void WriteList(const wchar_t* section, const MediaList& list) {
-    for (size_t i = 0; i < list.Count() && i < kMaxMediaEntries; ++i) Write(section, std::to_wstring(i), list[i]);
+    std::wstring lines;
+    for (size_t i = 0; i < list.Count() && i < kMaxMediaEntries; ++i) {
+      lines += std::to_wstring(i);
+      lines += L'=';
+      lines += list[i];
+      lines += L'\0';
+    }
+    if (lines.empty()) return;
+    if (!WritePrivateProfileSectionW(section, lines.c_str(), file_.c_str())) ok_ = false;
   }
   void WriteCodes(const wchar_t* section, const int32_t* codes, int32_t count) {
     for (int32_t k = 0; k < count; ++k) WriteInt(section, std::to_wstring(k), codes[k]);

@@ -1,9 +1,19 @@
 // Speed of the photo pipeline under Wine: decoding and fitting one photo onto
-// the staging surface, and expanding a large folder tree. Prints figures;
-// asserts nothing. Run through run_photo_bench.sh, which makes the inputs.
-//   photo_bench decode <file>...   median of 5 per file, letterbox and crop
+// the staging surface, expanding a large folder tree, saving a long list.
+// Prints figures; asserts nothing. Run through run_photo_bench.sh, which makes
+// the inputs and sets the figures beside djpeg's.
+//   photo_bench decode <file>...   median of 5 per file and fit, with the DCT
+//                                  scale chosen
+//   photo_bench gdiplus <file>...  the same through GDI+ alone, the path
+//                                  before libjpeg-turbo
 //   photo_bench expand <folder>    median of 5 walks with sub-folders
+//   photo_bench save <entries>     median of 3 saves of a settings file with
+//                                  that many photo entries
 #include <windows.h>
+
+#include <objidl.h>
+
+#include <gdiplus.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -12,10 +22,14 @@
 #include <string>
 #include <vector>
 
+#include "media/dct_scale.h"
 #include "media/decode_photo.h"
 #include "media/media_expand.h"
+#include "media/photo_file.h"
 #include "media/photo_fit.h"
+#include "media/picture_size.h"
 #include "session/staging_surface.h"
+#include "settings/settings_store.h"
 
 namespace {
 
@@ -40,32 +54,101 @@ double PeakMegabytes() {
   return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
-int Decode(int argc, wchar_t** argv) {
+// The fit as it was done before JPEGs went to libjpeg-turbo: GDI+ decodes the
+// whole picture and scales it onto the surface.
+HRESULT DecodeWithGdiplusAlone(SlideshowSession& session, const wchar_t* path, int fitMode) {
+  namespace gp = Gdiplus;
+  namespace gpx = Gdiplus::DllExports;
+  gp::GpImage* image = nullptr;
+  if (gpx::GdipLoadImageFromFile(path, &image) != gp::Ok) return E_FAIL;
+  UINT w = 0, h = 0;
+  gpx::GdipGetImageWidth(image, &w);
+  gpx::GdipGetImageHeight(image, &h);
+  gp::GpStatus status;
+  if (fitMode == kFitSquareCrop) {
+    const SourceSquare q = CropSquare(w, h);
+    status = gpx::GdipDrawImageRectRect(session.stagingGraphics.get(), image, 0, 0, kStagingEdge, kStagingEdge,
+                                        gp::REAL(q.x), gp::REAL(q.y), gp::REAL(q.side), gp::REAL(q.side),
+                                        gp::UnitPixel, nullptr, nullptr, nullptr);
+  } else {
+    const FitRect r = LetterboxRect(w, h);
+    RECT all{0, 0, kStagingEdge, kStagingEdge};
+    FillRect(session.stagingDC.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    status = gpx::GdipDrawImageRectI(session.stagingGraphics.get(), image, r.x, r.y, r.width, r.height);
+  }
+  gpx::GdipDisposeImage(image);
+  return status == gp::Ok ? S_OK : E_FAIL;
+}
+
+// The DCT scale the product picks for a JPEG, 0 for any other file.
+uint32_t ChosenScale(const wchar_t* path, int fitMode) {
+  const PhotoFile file = OpenPhotoFile(path);
+  if (!file) return 0;
+  std::FILE* f = file.get();
+  const auto size = PeekPictureSize([f](uint64_t offset, std::span<uint8_t> out) -> size_t {
+    if (_fseeki64(f, static_cast<int64_t>(offset), SEEK_SET) != 0) return 0;
+    return std::fread(out.data(), 1, out.size(), f);
+  });
+  unsigned char magic[2] = {};
+  _fseeki64(f, 0, SEEK_SET);
+  if (!size || std::fread(magic, 1, 2, f) != 2 || magic[0] != 0xFF || magic[1] != 0xD8) return 0;
+  return DctScaleDenominator(size->width, size->height, fitMode);
+}
+
+template <typename F>
+double MedianMs(int runs, F&& run, bool& failed) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    const double start = NowMs();
+    if (FAILED(run())) failed = true;
+    times.push_back(NowMs() - start);
+  }
+  return Median(times);
+}
+
+// One line per file and fit, for run_photo_bench.sh to read:
+//   decode <fit> <median ms> <DCT scale N, 0 when not a JPEG> <file>
+// then the process's peak working set: run one path per process for it to
+// be that path's own.
+int Decode(int argc, wchar_t** argv, bool gdiplusAlone) {
   SlideshowSession session;
   if (FAILED(CreateStagingSurface(session, nullptr)) || FAILED(StartStagingGraphics(session))) {
     std::fprintf(stderr, "no staging surface\n");
     return 1;
   }
-  int status = 0;
+  bool failed = false;
   for (int i = 2; i < argc; ++i) {
     session.photoFiles.Clear();
     session.photoFiles.Append(argv[i]);
     for (int fitMode : {0, kFitSquareCrop}) {
-      std::vector<double> times;
-      for (int run = 0; run < kRuns; ++run) {
-        session.photoIndex = 0;
-        const double start = NowMs();
-        const HRESULT hr = DecodePhotoFitted(session, fitMode);
-        times.push_back(NowMs() - start);
-        if (FAILED(hr)) status = 1;
-      }
-      std::printf("decode %-9s %8.1f ms median of %d  %ls\n", fitMode == kFitSquareCrop ? "crop" : "letterbox",
-                  Median(times), kRuns, argv[i]);
+      const double ms = MedianMs(
+          kRuns,
+          [&] {
+            if (gdiplusAlone) return DecodeWithGdiplusAlone(session, argv[i], fitMode);
+            session.photoIndex = 0;
+            return DecodePhotoFitted(session, fitMode);
+          },
+          failed);
+      std::printf("decode %s %.1f %u %ls\n", fitMode == kFitSquareCrop ? "crop" : "letterbox", ms,
+                  ChosenScale(argv[i], fitMode), argv[i]);
     }
   }
-  std::printf("decode peak working set %.0f MB\n", PeakMegabytes());
+  std::printf("peak %.0f\n", PeakMegabytes());
   StopStagingGraphics(session);
-  return status;
+  return failed ? 1 : 0;
+}
+
+int Save(const wchar_t* folder, int entries) {
+  SetSettingsProgramPathForTesting((std::wstring(folder) + L"\\BrindoraPro.scr").c_str());
+  ResetSettings();
+  photoEntries.Clear();
+  for (int i = 0; i < entries; ++i) {
+    photoEntries.Append(L"C:\\Users\\someone\\Pictures\\Holiday 2024\\IMG_" + std::to_wstring(100000 + i) + L".jpg");
+  }
+  bool failed = false;
+  const double ms = MedianMs(3, [] { return SaveSettingsFile(); }, failed);
+  std::printf("save %d entries %8.1f ms median of 3\n", entries, ms);
+  return failed ? 1 : 0;
 }
 
 int Expand(const wchar_t* folder) {
@@ -85,8 +168,10 @@ int Expand(const wchar_t* folder) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc >= 3 && std::wcscmp(argv[1], L"decode") == 0) return Decode(argc, argv);
+  if (argc >= 3 && std::wcscmp(argv[1], L"decode") == 0) return Decode(argc, argv, false);
+  if (argc >= 3 && std::wcscmp(argv[1], L"gdiplus") == 0) return Decode(argc, argv, true);
   if (argc == 3 && std::wcscmp(argv[1], L"expand") == 0) return Expand(argv[2]);
-  std::fprintf(stderr, "usage: photo_bench decode <file>... | expand <folder>\n");
+  if (argc == 4 && std::wcscmp(argv[1], L"save") == 0) return Save(argv[2], _wtoi(argv[3]));
+  std::fprintf(stderr, "usage: photo_bench decode|gdiplus <file>... | expand <folder> | save <folder> <entries>\n");
   return 2;
 }

@@ -11,6 +11,7 @@
 
 #include "settings/settings_store.h"
 #include "tests/win32/test_folders.h"
+#include "tests/win32/test_support.h"
 
 // Readable failure output for the record instead of a byte dump.
 void PrintTo(const SaverSettings& s, std::ostream* os) {
@@ -80,22 +81,6 @@ void FillWithJunk() {
   for (auto& code : saverSettings.colorEffects) code = 9;
   SetEntries(photoEntries, {L"X:\\junk"});
   SetEntries(musicEntries, {L"Y:\\junk"});
-}
-
-std::string Utf16LeWithBom(std::wstring_view text) {
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>((c >> 8) & 0xFF);
-  }
-  return bytes;
-}
-
-std::wstring DecodeUtf16Le(std::string_view bytes) {
-  std::wstring text;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-    text += static_cast<wchar_t>(static_cast<uint8_t>(bytes[i]) | static_cast<uint8_t>(bytes[i + 1]) << 8);
-  return text;
 }
 
 bool Exists(const std::wstring& path) {
@@ -341,6 +326,23 @@ TEST_F(SettingsStoreTest, ReadsExtremeValuesAndSkipsOverlongEntries) {
   // Absent flags take their defaults.
   EXPECT_TRUE(saverSettings.photoIncludeSubDir && saverSettings.photoRandom);
   EXPECT_FALSE(saverSettings.lessColorEffect || saverSettings.exitByEscOnly);
+}
+
+TEST_F(SettingsStoreTest, LongListsSaveAndReadBackWhole) {
+  // Written as one section each; the keys must still read back one by one.
+  std::vector<std::wstring> photos, music;
+  for (int i = 0; i < 5000; ++i) photos.push_back(L"C:\\Fotos\\été " + std::to_wstring(i) + L" = a.jpg");
+  for (int i = 0; i < 1200; ++i) music.push_back(L"D:\\Musik\\" + std::to_wstring(i) + L".mp3");
+  saverSettings = Custom();
+  SetEntries(photoEntries, photos);
+  SetEntries(musicEntries, music);
+  ASSERT_EQ(SaveSettingsFile(), S_OK);
+
+  FillWithJunk();
+  ASSERT_EQ(ReadSettingsFile(), S_OK);
+  EXPECT_EQ(Entries(photoEntries), photos);
+  EXPECT_EQ(Entries(musicEntries), music);
+  EXPECT_EQ(saverSettings, Custom());
 }
 
 TEST_F(SettingsStoreTest, ReadsAtMostTenThousandEntries) {

@@ -14,17 +14,9 @@
 #include "resources/resource_ids.h"
 #include "settings/settings_store.h"
 #include "tests/win32/test_folders.h"
+#include "tests/win32/test_support.h"
 
 namespace config_test {
-
-inline std::string Utf16LeWithBom(std::wstring_view text) {
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>((c >> 8) & 0xFF);
-  }
-  return bytes;
-}
 
 inline std::string ReadBytes(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -45,16 +37,6 @@ inline bool WriteBytes(const std::wstring& path, std::string_view bytes) {
       WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
   CloseHandle(file);
   return ok;
-}
-
-// Runs what is queued for this thread's windows, so painting and posted
-// notices have happened before the test looks.
-inline void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
 }
 
 // A fresh program folder per test, and the dialog on demand.

@@ -11,8 +11,6 @@
 #include "config/hyperlink.h"
 #include "config_test_support.h"
 
-using config_test::Pump;
-
 namespace {
 
 constexpr wchar_t kUrl[] = L"https://www.brindora.example/test";

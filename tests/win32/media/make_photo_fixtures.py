@@ -61,6 +61,21 @@ def huge_png(out, side):
         f.write(chunk(b"IEND", b""))
 
 
+def big_jpeg(out, width, height):
+    """A JPEG too large to decode whole in a 32-bit process: a red band over
+    the top eighth, orange below. Streamed through cjpeg row by row."""
+    red = b"\xff\x00\x00" * width
+    orange = bytes((200, 100, 50)) * width
+    with open(out, "wb") as f:
+        cjpeg = subprocess.Popen(["cjpeg", "-quality", "85"], stdin=subprocess.PIPE, stdout=f)
+        cjpeg.stdin.write(b"P6\n%d %d\n255\n" % (width, height))
+        for y in range(height):
+            cjpeg.stdin.write(red if y < height // 8 else orange)
+        cjpeg.stdin.close()
+        if cjpeg.wait() != 0:
+            raise RuntimeError("cjpeg failed")
+
+
 def windows_length(p):
     # The tests see this tree through Wine's Z: drive.
     return len("Z:" + p)
@@ -95,14 +110,37 @@ def main():
     # 4001 x 3000: 500 red columns, 3000 green, 501 blue.
     bands((4001, 3000), [RED, GREEN, BLUE], [500, 3000, 501], False, path("decode", "bands_4001x3000.png"))
 
+    # --- JPEG through libjpeg-turbo ---
+    # Every orientation written by exiftool, odd values little-endian, even
+    # ones big-endian: both byte orders of the EXIF block.
+    plain = path("jpeg", "orange_640x480.jpg")
+    magick("-size", "640x480", f"xc:{ORANGE}", "-quality", "95", plain)
+    for tag in range(1, 9):
+        tagged = path("jpeg", f"o{tag}.jpg")
+        shutil.copy(plain, tagged)
+        subprocess.run(["exiftool", "-q", "-overwrite_original", "-n", f"-ExifByteOrder={'II' if tag % 2 else 'MM'}",
+                        f"-Orientation={tag}", tagged], check=True)
+    magick("-size", "640x480", f"xc:{ORANGE}", "-colorspace", "CMYK", "-quality", "95", path("jpeg", "cmyk.jpg"))
+    # 3000 x 4000 in stripes, as the PNG above, through the scaled decoder.
+    bands((3000, 4000), [RED, GREEN, BLUE], [500, 3000, 500], True, path("jpeg", "bands_3000x4000.jpg"))
+    magick(path("jpeg", "bands_3000x4000.jpg"), "-interlace", "JPEG", path("jpeg", "bands_3000x4000_progressive.jpg"))
+    big_jpeg(path("jpeg", "big_16000x12000.jpg"), 16000, 12000)
+
     # --- bad input ---
     touch("bad", "zero.jpg", data=b"")
     touch("bad", "text.jpg", data=b"This is a text file, not a photo.\r\n")
     jpeg = open(path("decode", "orange_4000x3000.jpg"), "rb").read()
     touch("bad", "truncated.jpg", data=jpeg[: len(jpeg) // 3])
+    # Headers intact, entropy-coded data scrambled from a third of the way in.
+    third = len(jpeg) // 3
+    touch("bad", "corrupt.jpg", data=jpeg[:third] + bytes((b * 7 + 13) & 0xFF for b in jpeg[third:-2]) + b"\xff\xd9")
     png = open(path("decode", "orange_1000x1000.png"), "rb").read()
     touch("bad", "corrupt.png", data=png[:33] + bytes((b * 7 + 13) & 0xFF for b in png[33:]))
     huge_png(path("bad", "huge_20000x20000.png"), 20000)
+    # Only the header of a 60000 x 60000 PNG (14.4 GB at 32 bits a pixel).
+    ihdr = struct.pack(">IIBBBBB", 60000, 60000, 8, 2, 0, 0, 0)
+    touch("bad", "claims_60000x60000.png", data=b"\x89PNG\r\n\x1a\n" + struct.pack(">I", 13) + b"IHDR" + ihdr +
+          struct.pack(">I", zlib.crc32(b"IHDR" + ihdr) & 0xFFFFFFFF))
     # Good files whose paths are awkward: non-ASCII, and exactly 259 characters.
     shutil.copy(path("decode", "orange_1000x1000.png"), path("odd", "фото été 写真.png"))
     folder = path("odd", "long", "x")[:-2]

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/win32/media/photo_test_support.h"
+#include "tests/win32/test_folders.h"
 
 namespace {
 
@@ -122,9 +123,8 @@ TEST(ExpandEntry, TwoNamesForOneFolderListItOnce) {
 }
 
 TEST(ExpandEntry, AFolderThatVanishesLeavesItsPathsForTheLoaderToDrop) {
-  wchar_t temp[MAX_PATH];
-  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-  const std::wstring folder = std::wstring(temp) + L"brindora-vanish";
+  const std::wstring folder = UniqueTempFolder(L"brindora-vanish-");
+  ASSERT_FALSE(folder.empty());
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring file = folder + L"\\gone.jpg";
   HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

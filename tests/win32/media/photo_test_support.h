@@ -13,6 +13,7 @@
 #include "media/photo_fit.h"
 #include "session/slideshow_session.h"
 #include "session/staging_surface.h"
+#include "tests/win32/test_support.h"
 
 namespace phototest {
 
@@ -29,38 +30,12 @@ inline std::wstring Fixture(const std::wstring& relative = L"") {
 }
 
 // 0x00RRGGBB
-inline uint32_t Rgb(uint8_t r, uint8_t g, uint8_t b) { return (uint32_t{r} << 16) | (uint32_t{g} << 8) | b; }
 constexpr uint32_t kBlack = 0;
 constexpr uint32_t kSentinel = 0x00FF00FF;  // magenta: nothing in the fixtures is
 inline const uint32_t kOrange = Rgb(200, 100, 50);
 inline const uint32_t kRed = Rgb(255, 0, 0);
 inline const uint32_t kGreen = Rgb(0, 255, 0);
 inline const uint32_t kBlue = Rgb(0, 0, 255);
-
-inline int Channel(uint32_t c, int shift) { return static_cast<int>((c >> shift) & 0xFF); }
-inline bool Near(uint32_t a, uint32_t b, int tolerance) {
-  for (int shift : {0, 8, 16}) {
-    if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance) return false;
-  }
-  return true;
-}
-
-// A hidden top-level window: the staging surface is made compatible with it.
-class TestWindow {
- public:
-  TestWindow()
-      : window_(CreateWindowExW(0, L"STATIC", L"photo test", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr)) {}
-  TestWindow(const TestWindow&) = delete;
-  TestWindow& operator=(const TestWindow&) = delete;
-  ~TestWindow() {
-    if (window_) DestroyWindow(window_);
-  }
-  HWND get() const { return window_; }
-
- private:
-  HWND window_;
-};
 
 // A session record with its staging surface and GDI+ started, as the running
 // saver has them.
@@ -76,7 +51,7 @@ class StagedSession {
   ~StagedSession() { StopStagingGraphics(session); }
 
   void Fill(uint32_t rgb) {
-    HBRUSH brush = CreateSolidBrush(RGB(Channel(rgb, 16), Channel(rgb, 8), Channel(rgb, 0)));
+    HBRUSH brush = CreateSolidBrush(RGB(Red(rgb), Green(rgb), Blue(rgb)));
     RECT all{0, 0, kStagingEdge, kStagingEdge};
     FillRect(session.stagingDC.get(), &all, brush);
     DeleteObject(brush);
@@ -118,7 +93,7 @@ class StagedSession {
   SlideshowSession session;
 
  private:
-  TestWindow window_;
+  TestWindow window_ = TestWindow::Hidden();
 };
 
 }  // namespace phototest

@@ -12,6 +12,7 @@
 
 #include "music/mci_port.h"
 #include "session/slideshow_session.h"
+#include "tests/win32/test_support.h"
 
 namespace musictest {
 
@@ -61,11 +62,9 @@ class RecordingPort : public MciPort {
   MciPort& inner_;
 };
 
-// Dispatches this thread's messages until `done` holds or `timeoutMs` passes;
-// returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
-// Dispatches for `ms` milliseconds.
-void PumpFor(DWORD ms);
+// The shared pump, under the names these tests use.
+using ::PumpFor;
+using ::PumpUntil;
 
 // The real device's answer to "status currentMusic <what>", or "error <n>".
 std::wstring Status(const wchar_t* what);

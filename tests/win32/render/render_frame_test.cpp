@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "render/slide_clock.h"
 #include "session/render_thread.h"
 #include "session/slideshow_session.h"
 #include "tests/win32/render/render_test_support.h"
@@ -63,9 +64,9 @@ class FrameTest : public testing::Test {
   }
 
   // Sets the progress the next (non-beginning) frame will draw at.
-  void NextFrameAt(float p) {
-    session_->frame.slideProgress = p - static_cast<float>(session_->frameInterval) / 5000.0f;
-  }
+  // The next frame comes p of the way into the 5 s slide (give or take the
+  // few milliseconds until it is drawn).
+  void NextFrameAt(float p) { session_->slideStart = SlideClockNow() - static_cast<uint32_t>(p * 5000.0f); }
 
   DWORD TextureFactor() {
     DWORD value = 0;
@@ -83,7 +84,7 @@ class FrameTest : public testing::Test {
 TEST_F(FrameTest, FirstFrameTakesTheStagedPhotoOverAndRequestsTheNext) {
   PhotoReady();
   session_->frame.slideProgress = 0.6f;
-  DWORD before = GetTickCount();
+  DWORD before = SlideClockNow();
   ASSERT_EQ(RenderFrame(*session_), S_OK);
   EXPECT_FALSE(session_->firstFrame);
   EXPECT_FALSE(Signalled(session_->loadCompleteEvent));  // consumed
@@ -91,12 +92,13 @@ TEST_F(FrameTest, FirstFrameTakesTheStagedPhotoOverAndRequestsTheNext) {
   EXPECT_EQ(session_->shownIndex, 0u);
   EXPECT_EQ(session_->frame.slideProgress, 0.0f);
   EXPECT_LE(session_->slideStart - before, 1000u);
-  EXPECT_LE(GetTickCount() - session_->slideStart, 1000u);
+  EXPECT_LE(SlideClockNow() - session_->slideStart, 1000u);
   EXPECT_TRUE(Near(Centre(), {128, 128, 128}, 2));
 
-  // Within the slide: progress grows by one nominal frame, nothing is requested.
+  // Within the slide: progress is the time into it, nothing is requested.
+  NextFrameAt(0.2f);
   ASSERT_EQ(RenderFrame(*session_), S_OK);
-  EXPECT_FLOAT_EQ(session_->frame.slideProgress, static_cast<float>(session_->frameInterval) / 5000.0f);
+  EXPECT_NEAR(session_->frame.slideProgress, 0.2f, 0.02f);
   EXPECT_FALSE(Signalled(session_->loadPhotoEvent));
 }
 
@@ -111,7 +113,7 @@ TEST_F(FrameTest, ALatePhotoHoldsTheFrameAndTheProgress) {
   PhotoReady();
   ASSERT_EQ(RenderFrame(*session_), S_OK);
   Signalled(session_->loadPhotoEvent);
-  session_->slideStart = GetTickCount() - 6000;
+  session_->slideStart = SlideClockNow() - 6000;
   EXPECT_EQ(RenderFrame(*session_), E_FAIL);
   PhotoReady();
   session_->photoIndex = 0;  // the loader wrapped to the start of the list

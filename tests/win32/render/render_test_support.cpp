@@ -4,75 +4,12 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
-
-const wchar_t kClass[] = L"BrindoraRenderTest";
-
-// Like the saver window: the background is never erased, so nothing paints
-// over a presented frame.
-LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_ERASEBKGND) return 1;
-  if (message == WM_PAINT) {
-    ValidateRect(window, nullptr);
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void RegisterTestClass() {
-  static bool registered = false;
-  if (registered) return;
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = TestWindowProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = kClass;
-  RegisterClassW(&wc);
-  registered = true;
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
-
-}  // namespace
-
 void SettleWindows() {
   // A frame presented before the X window is mapped is lost: let it map first.
   for (int i = 0; i < 6; ++i) {
     Pump();
     Sleep(50);
   }
-}
-
-TestWindow TestWindow::FullScreen() {
-  RegisterTestClass();
-  TestWindow w;
-  w.window_ = CreateWindowExW(WS_EX_TOPMOST, kClass, L"Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0,
-                              GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-  Pump();
-  return w;
-}
-
-TestWindow TestWindow::Child(int width, int height) {
-  RegisterTestClass();
-  TestWindow w;
-  w.parent_ = CreateWindowExW(0, kClass, L"Display Properties", WS_POPUP | WS_VISIBLE, 0, 0, width + 40, height + 40,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  w.window_ = CreateWindowExW(0, kClass, L"Preview", WS_CHILD | WS_VISIBLE, 20, 20, width, height, w.parent_, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-  Pump();
-  return w;
-}
-
-TestWindow::TestWindow(TestWindow&& other) noexcept
-    : parent_(std::exchange(other.parent_, nullptr)), window_(std::exchange(other.window_, nullptr)) {}
-
-TestWindow::~TestWindow() {
-  if (window_) DestroyWindow(window_);
-  if (parent_) DestroyWindow(parent_);
-  Pump();
 }
 
 TestStaging::TestStaging() {
@@ -184,15 +121,6 @@ Pixels ReadRenderTarget(Renderer& renderer, IDirect3DSurface9* surface) {
     return {};
   }
   return ReadSurface(copy.get());
-}
-
-int Red(uint32_t rgb) { return static_cast<int>((rgb >> 16) & 0xFF); }
-int Green(uint32_t rgb) { return static_cast<int>((rgb >> 8) & 0xFF); }
-int Blue(uint32_t rgb) { return static_cast<int>(rgb & 0xFF); }
-
-bool Near(uint32_t actual, Rgb expected, int tolerance) {
-  return std::abs(Red(actual) - expected.r) <= tolerance && std::abs(Green(actual) - expected.g) <= tolerance &&
-         std::abs(Blue(actual) - expected.b) <= tolerance;
 }
 
 std::string Describe(uint32_t rgb) {

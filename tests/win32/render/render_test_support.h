@@ -8,23 +8,7 @@
 #include <vector>
 
 #include "render/renderer.h"
-
-// A top-level window covering the screen (full-screen devices), or a preview-like
-// child of a given client size inside a parent of this process.
-class TestWindow {
- public:
-  static TestWindow FullScreen();
-  static TestWindow Child(int width, int height);
-  TestWindow(TestWindow&& other) noexcept;
-  TestWindow& operator=(TestWindow&&) = delete;
-  ~TestWindow();
-  HWND get() const { return window_; }
-
- private:
-  TestWindow() = default;
-  HWND parent_ = nullptr;
-  HWND window_ = nullptr;
-};
+#include "tests/win32/test_support.h"
 
 // Call after creating a device, before the first frame whose pixels are read.
 void SettleWindows();
@@ -62,13 +46,4 @@ Pixels ReadScreen();
 // A render-target surface's pixels (the effect image).
 Pixels ReadRenderTarget(Renderer& renderer, IDirect3DSurface9* surface);
 
-int Red(uint32_t rgb);
-int Green(uint32_t rgb);
-int Blue(uint32_t rgb);
-
-// gtest predicate: every channel within `tolerance` levels of 0..255.
-struct Rgb {
-  int r, g, b;
-};
-bool Near(uint32_t actual, Rgb expected, int tolerance);
 std::string Describe(uint32_t rgb);

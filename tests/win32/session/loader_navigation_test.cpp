@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "render/slide_clock.h"
 #include "session/loader_thread.h"
 #include "session/navigation.h"
-#include "render/slide_clock.h"
 #include "session/playlists.h"
 #include "session/render_thread.h"
 #include "tests/win32/media/photo_test_support.h"
+#include "tests/win32/test_folders.h"
 
 namespace {
 
@@ -103,9 +104,8 @@ TEST_F(LoaderTest, AListWhereEveryFileFailsCompletesWithFailure) {
 }
 
 TEST_F(LoaderTest, APathThatVanishedBeforeItsTurnIsDropped) {
-  wchar_t temp[MAX_PATH];
-  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-  const std::wstring folder = std::wstring(temp) + L"brindora-vanished";
+  const std::wstring folder = UniqueTempFolder(L"brindora-vanished-");
+  ASSERT_FALSE(folder.empty());
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring copy = folder + L"\\o4.tif";
   ASSERT_TRUE(CopyFileW(Small(4).c_str(), copy.c_str(), FALSE));
@@ -135,8 +135,11 @@ TEST_F(LoaderTest, RandomOrderStartsEachPassInANewOrder) {
     EXPECT_EQ(sorted, original);  // the same photos, none lost
     Sleep(20);                    // a new tick, so a new seed
   }
-  // Each order has a chance of 1 in 40320 of repeating the previous one.
-  EXPECT_TRUE(passes[0] != original || passes[1] != passes[0] || passes[2] != passes[1]);
+  // Every pass ended in a reshuffle. Each order has a chance of 1 in 40320 of
+  // repeating the one before it.
+  EXPECT_NE(passes[0], original);
+  EXPECT_NE(passes[1], passes[0]);
+  EXPECT_NE(passes[2], passes[1]);
 }
 
 TEST_F(LoaderTest, TheStopEndsTheLoaderAtOnce) {

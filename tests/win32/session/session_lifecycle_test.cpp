@@ -12,6 +12,7 @@
 #include "session/screen_saver_proc.h"
 #include "session/session_lifecycle.h"
 #include "settings/settings_store.h"
+#include "tests/win32/test_folders.h"
 
 namespace {
 
@@ -28,16 +29,11 @@ bool EventExists(const wchar_t* name) {
 class PhotoFolder {
  public:
   PhotoFolder() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    folder_ = std::wstring(temp) + L"brindora-session-" + std::to_wstring(GetCurrentProcessId());
+    folder_ = UniqueTempFolder(L"brindora-session-");
     CreateDirectoryW(folder_.c_str(), nullptr);
     WriteBitmap(folder_ + L"\\photo.bmp");
   }
-  ~PhotoFolder() {
-    DeleteFileW((folder_ + L"\\photo.bmp").c_str());
-    RemoveDirectoryW(folder_.c_str());
-  }
+  ~PhotoFolder() { RemoveTree(folder_); }
   const std::wstring& path() const { return folder_; }
 
  private:

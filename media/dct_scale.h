@@ -1,0 +1,15 @@
+#pragma once
+// How far a JPEG may be shrunk while it is decoded (libjpeg's DCT scaling)
+// without the fit onto the staging surface running short of pixels.
+
+#include <cstdint>
+
+// The largest N of 8, 4, 2 and 1 for which the picture decoded at 1/N (each
+// side rounded up, as libjpeg does) still has at least as many pixels as the
+// fit draws: the cropped square or the letterboxed rectangle, per direction.
+uint32_t DctScaleDenominator(uint32_t width, uint32_t height, int fitMode);
+
+// A side of `length` pixels decoded at 1/denominator.
+constexpr uint32_t ScaledSide(uint32_t length, uint32_t denominator) {
+  return static_cast<uint32_t>((uint64_t{length} + denominator - 1) / denominator);
+}

@@ -1,0 +1,28 @@
+#include "media/photo_budget.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "media/photo_file.h"
+#include "media/picture_size.h"
+
+size_t PhotoMemoryBudget() {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  if (!GlobalMemoryStatusEx(&status)) return size_t{256} << 20;
+  const uint64_t room = std::min(status.ullAvailVirtual, status.ullAvailPhys) / 4;
+  return static_cast<size_t>(std::min<uint64_t>(room, SIZE_MAX));
+}
+
+bool PhotoFitsMemory(const wchar_t* path) {
+  const PhotoFile file = OpenPhotoFile(path);
+  if (!file) return true;
+  const ReadAt read = [&file](uint64_t offset, std::span<uint8_t> out) -> size_t {
+    if (offset > INT64_MAX || _fseeki64(file.get(), static_cast<int64_t>(offset), SEEK_SET) != 0) return 0;
+    return std::fread(out.data(), 1, out.size(), file.get());
+  };
+  const auto size = PeekPictureSize(read);
+  return !size || PictureFitsBudget(*size, PhotoMemoryBudget());
+}

@@ -1,0 +1,229 @@
+// JPEG decoding through libjpeg-turbo: the scaled picture against what GDI+
+// draws of the same file, orientation from the file's own EXIF block, damaged
+// files, and a picture too large to decode whole.
+#include "media/jpeg_decode.h"
+
+#include <windows.h>
+
+#include <objidl.h>
+
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "media/decode_photo.h"
+#include "media/photo_file.h"
+#include "session/staging_surface.h"
+#include "tests/win32/media/photo_test_support.h"
+
+namespace {
+
+using namespace phototest;
+namespace gp = Gdiplus;
+namespace gpx = Gdiplus::DllExports;
+
+constexpr int kLetterbox = 0;
+constexpr size_t kPlentyOfMemory = size_t{512} << 20;
+
+std::optional<ScaledJpeg> DecodeFile(const std::wstring& path, int fitMode, size_t limit = kPlentyOfMemory) {
+  const PhotoFile file = OpenPhotoFile(path.c_str());
+  if (!file) return std::nullopt;
+  return DecodeScaledJpeg(file.get(), fitMode, limit);
+}
+
+// What GDI+ alone draws of a file with the fit's geometry: the reference the
+// scaled decoder is held to.
+bool DrawWithGdiplus(SlideshowSession& s, const std::wstring& path, int fitMode) {
+  gp::GpImage* image = nullptr;
+  if (gpx::GdipLoadImageFromFile(path.c_str(), &image) != gp::Ok) return false;
+  UINT w = 0, h = 0;
+  gpx::GdipGetImageWidth(image, &w);
+  gpx::GdipGetImageHeight(image, &h);
+  gp::GpStatus status;
+  if (fitMode == kFitSquareCrop) {
+    const SourceSquare q = CropSquare(w, h);
+    status = gpx::GdipDrawImageRectRect(s.stagingGraphics.get(), image, 0, 0, kStagingEdge, kStagingEdge, gp::REAL(q.x),
+                                        gp::REAL(q.y), gp::REAL(q.side), gp::REAL(q.side), gp::UnitPixel, nullptr,
+                                        nullptr, nullptr);
+  } else {
+    const FitRect r = LetterboxRect(w, h);
+    RECT all{0, 0, kStagingEdge, kStagingEdge};
+    FillRect(s.stagingDC.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    status = gpx::GdipDrawImageRectI(s.stagingGraphics.get(), image, r.x, r.y, r.width, r.height);
+  }
+  gpx::GdipDisposeImage(image);
+  return status == gp::Ok;
+}
+
+// Mean and largest per-channel difference between two surfaces, compared as
+// means of 8 x 8 blocks: GDI+ under Wine samples where we average, so single
+// pixels of fine texture differ by design, while a shifted, mis-scaled or
+// mis-coloured picture moves whole blocks.
+struct Difference {
+  double mean = 0;
+  int largest = 0;
+};
+Difference Compare(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+  constexpr int kBlock = 8;
+  Difference result;
+  double total = 0;
+  int samples = 0;
+  for (int by = 0; by < kStagingEdge; by += kBlock) {
+    for (int bx = 0; bx < kStagingEdge; bx += kBlock) {
+      for (int (*channel)(uint32_t) : {Red, Green, Blue}) {
+        int sumA = 0, sumB = 0;
+        for (int y = by; y < by + kBlock; ++y) {
+          for (int x = bx; x < bx + kBlock; ++x) {
+            sumA += channel(a[size_t(y) * kStagingEdge + x]);
+            sumB += channel(b[size_t(y) * kStagingEdge + x]);
+          }
+        }
+        const int d = std::abs(sumA - sumB) / (kBlock * kBlock);
+        total += d;
+        ++samples;
+        result.largest = std::max(result.largest, d);
+      }
+    }
+  }
+  result.mean = total / samples;
+  return result;
+}
+
+std::wstring SampleFolder() {
+  wchar_t unixPath[1024] = {};
+  const DWORD n = GetEnvironmentVariableW(L"BRINDORA_SAMPLE_PHOTOS", unixPath, 1024);
+  if (n == 0 || n >= 1024) return L"";
+  std::wstring folder = L"Z:";
+  for (const wchar_t* c = unixPath; *c; ++c) folder += *c == L'/' ? L'\\' : *c;
+  return folder;
+}
+
+class JpegDecodeTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_FALSE(Fixture().empty()) << "BRINDORA_PHOTO_FIXTURES is not set"; }
+  HRESULT Decode(const std::wstring& path, int fitMode) {
+    staged_.SetFiles({path});
+    return DecodePhotoFitted(staged_.session, fitMode);
+  }
+  StagedSession staged_;
+};
+
+TEST_F(JpegDecodeTest, SamplePhotosMatchWhatGdiplusDraws) {
+  const std::wstring folder = SampleFolder();
+  ASSERT_FALSE(folder.empty()) << "BRINDORA_SAMPLE_PHOTOS is not set";
+  WIN32_FIND_DATAW item;
+  HANDLE find = FindFirstFileW((folder + L"\\*.jpg").c_str(), &item);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  StagedSession reference;
+  int compared = 0;
+  do {
+    const std::wstring path = folder + L"\\" + item.cFileName;
+    for (int fit : {kLetterbox, kFitSquareCrop}) {
+      ASSERT_EQ(Decode(path, fit), S_OK) << testing::PrintToString(path);
+      ASSERT_TRUE(DrawWithGdiplus(reference.session, path, fit));
+      const Difference d = Compare(staged_.Pixels(), reference.Pixels());
+      // Measured on the ten samples: means 0.05 to 0.74 levels, the largest
+      // block 29 (letterbox borders, where GDI+ blends the picture's edge
+      // into the black).
+      EXPECT_LE(d.mean, 1.5) << testing::PrintToString(path) << " fit " << fit;
+      EXPECT_LE(d.largest, 40) << testing::PrintToString(path) << " fit " << fit;
+    }
+    ++compared;
+  } while (FindNextFileW(find, &item));
+  FindClose(find);
+  EXPECT_EQ(compared, 10);
+}
+
+TEST_F(JpegDecodeTest, DecodesAtTheSmallestScaleThatCoversTheFit) {
+  const auto bands = DecodeFile(Fixture(L"jpeg\\bands_3000x4000.jpg"), kLetterbox);
+  ASSERT_TRUE(bands);
+  EXPECT_EQ(bands->width, 3000u);
+  EXPECT_EQ(bands->height, 4000u);
+  EXPECT_EQ(bands->scaledWidth, 1500u);
+  EXPECT_EQ(bands->scaledHeight, 2000u);
+  EXPECT_EQ(bands->pixels.size(), size_t{1500} * 2000 * 4);
+
+  // The stripes land where the full-size PNG's do: rows 128 and 896.
+  ASSERT_EQ(Decode(Fixture(L"jpeg\\bands_3000x4000.jpg"), 1), S_OK);
+  const std::vector<uint32_t> pixels = staged_.Pixels();
+  auto at = [&](int x, int y) { return pixels[size_t(y) * kStagingEdge + x]; };
+  EXPECT_TRUE(Near(at(512, 60), kRed, 8)) << std::hex << at(512, 60);
+  EXPECT_TRUE(Near(at(512, 512), kGreen, 8)) << std::hex << at(512, 512);
+  EXPECT_TRUE(Near(at(512, 960), kBlue, 8)) << std::hex << at(512, 960);
+  EXPECT_EQ(at(100, 512), kBlack);
+  EXPECT_EQ(at(923, 512), kBlack);
+  EXPECT_FALSE(staged_.session.staged.landscape);
+}
+
+TEST_F(JpegDecodeTest, EveryOrientationIsReadFromTheFilesOwnExif) {
+  for (int tag = 1; tag <= 8; ++tag) {
+    const std::wstring path = Fixture(L"jpeg\\o" + std::to_wstring(tag) + L".jpg");
+    const auto jpeg = DecodeFile(path, kLetterbox);
+    ASSERT_TRUE(jpeg) << tag;
+    EXPECT_EQ(jpeg->orientation, tag);
+    ASSERT_EQ(Decode(path, kLetterbox), S_OK) << tag;
+    EXPECT_EQ(staged_.session.staged.orientation, tag);
+    // A 640 x 480 photo stands upright once turned by 5 to 8.
+    EXPECT_EQ(staged_.session.staged.landscape, tag <= 4) << tag;
+  }
+  ASSERT_EQ(Decode(Fixture(L"jpeg\\orange_640x480.jpg"), kLetterbox), S_OK);
+  EXPECT_EQ(staged_.session.staged.orientation, 0);
+  ASSERT_EQ(Decode(Fixture(L"decode\\orange_4000x3000_o6.jpg"), kLetterbox), S_OK);
+  EXPECT_EQ(staged_.session.staged.orientation, 6);
+}
+
+TEST_F(JpegDecodeTest, DamagedFilesAreRefusedAndTheNextPhotoStillDecodes) {
+  for (const wchar_t* name : {L"bad\\zero.jpg", L"bad\\text.jpg", L"bad\\truncated.jpg", L"bad\\corrupt.jpg"}) {
+    EXPECT_FALSE(DecodeFile(Fixture(name), kLetterbox)) << testing::PrintToString(std::wstring(name));
+    // GDI+ then decides, as it did before; it must not bring the process down.
+    const HRESULT hr = Decode(Fixture(name), kLetterbox);
+    EXPECT_TRUE(hr == S_OK || hr == E_FAIL) << std::hex << hr;
+    EXPECT_EQ(Decode(Fixture(L"jpeg\\orange_640x480.jpg"), kLetterbox), S_OK);
+  }
+  EXPECT_EQ(Decode(Fixture(L"bad\\zero.jpg"), kLetterbox), E_FAIL);
+  EXPECT_EQ(Decode(Fixture(L"bad\\text.jpg"), kLetterbox), E_FAIL);
+  // A PNG is no JPEG.
+  EXPECT_FALSE(DecodeFile(Fixture(L"decode\\orange_1000x1000.png"), kLetterbox));
+}
+
+TEST_F(JpegDecodeTest, CmykIsLeftToGdiplus) {
+  EXPECT_FALSE(DecodeFile(Fixture(L"jpeg\\cmyk.jpg"), kLetterbox));
+  const HRESULT hr = Decode(Fixture(L"jpeg\\cmyk.jpg"), kLetterbox);
+  EXPECT_TRUE(hr == S_OK || hr == E_FAIL) << std::hex << hr;
+}
+
+TEST_F(JpegDecodeTest, AMemoryLimitRefusesRatherThanExhausts) {
+  // 1500 x 2000 at four bytes is 12 MB: a 4 MB limit cannot hold it.
+  EXPECT_FALSE(DecodeFile(Fixture(L"jpeg\\bands_3000x4000.jpg"), kLetterbox, size_t{4} << 20));
+  // A progressive file keeps every coefficient of the full picture (36 MB
+  // here) whatever the scale: 30 MB holds the baseline file's needs only.
+  const std::wstring progressive = Fixture(L"jpeg\\bands_3000x4000_progressive.jpg");
+  EXPECT_TRUE(DecodeFile(Fixture(L"jpeg\\bands_3000x4000.jpg"), kLetterbox, size_t{30} << 20));
+  EXPECT_FALSE(DecodeFile(progressive, kLetterbox, size_t{30} << 20));
+  const auto whole = DecodeFile(progressive, kLetterbox);
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->scaledWidth, 1500u);
+  EXPECT_EQ(whole->scaledHeight, 2000u);
+}
+
+TEST_F(JpegDecodeTest, A192MegapixelJpegIsShownFromAnEighthOfIt) {
+  const std::wstring path = Fixture(L"jpeg\\big_16000x12000.jpg");
+  const auto jpeg = DecodeFile(path, kLetterbox);
+  ASSERT_TRUE(jpeg);
+  EXPECT_EQ(jpeg->scaledWidth, 2000u);
+  EXPECT_EQ(jpeg->scaledHeight, 1500u);
+
+  const DWORD start = GetTickCount();
+  ASSERT_EQ(Decode(path, kLetterbox), S_OK);
+  // Loose: the show must not stall on it (a full decode took 30 s).
+  EXPECT_LT(GetTickCount() - start, 4000u);
+  const std::vector<uint32_t> pixels = staged_.Pixels();
+  auto at = [&](int x, int y) { return pixels[size_t(y) * kStagingEdge + x]; };
+  // 1024 x 768 at y 128; the red band is its top 96 rows.
+  EXPECT_EQ(at(512, 64), kBlack);
+  EXPECT_TRUE(Near(at(512, 170), kRed, 8)) << std::hex << at(512, 170);
+  EXPECT_TRUE(Near(at(512, 600), kOrange, 8)) << std::hex << at(512, 600);
+}
+
+}  // namespace
