@@ -12,27 +12,24 @@
 #include "media/jpeg_photo.h"
 #include "media/photo_budget.h"
 #include "media/photo_fit.h"
+#include "ownership/gdiplus_holders.h"
 
 namespace gp = Gdiplus;
 namespace gpx = Gdiplus::DllExports;  // the flat interface
 
 namespace {
 
-// Owns one decoded GDI+ image.
-class ScopedImage {
- public:
-  ScopedImage() = default;
-  ScopedImage(const ScopedImage&) = delete;
-  ScopedImage& operator=(const ScopedImage&) = delete;
-  ~ScopedImage() {
-    if (image_) gpx::GdipDisposeImage(image_);
+// Drawing a picture scaled, GDI+ blends its edge pixels with what lies beyond
+// them, transparent black by default: a small photo would get a dark border
+// and a 1 x 1 photo a gradient. Mirrored tiles beyond the edges keep the
+// edges their own colours.
+GdiplusImageAttributes EdgeKeepingAttributes() {
+  GdiplusImageAttributes attributes;
+  if (gpx::GdipCreateImageAttributes(attributes.put()) == gp::Ok) {
+    gpx::GdipSetImageAttributesWrapMode(attributes.get(), gp::WrapModeTileFlipXY, 0, FALSE);
   }
-  gp::GpImage* get() const { return image_; }
-  gp::GpImage** put() { return &image_; }
-
- private:
-  gp::GpImage* image_ = nullptr;
-};
+  return attributes;
+}
 
 // 0 when the photo carries no orientation or it cannot be read.
 int32_t ReadOrientation(gp::GpImage* image) {
@@ -63,7 +60,7 @@ HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& target, int 
   // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs;
   // anything it refuses goes to GDI+.
   const std::optional<ScaledJpeg> jpeg = LoadScaledJpeg(path, fitMode);
-  ScopedImage image;
+  GdiplusImage image;
   UINT width = 0, height = 0;
   if (jpeg) {
     layout.orientation = jpeg->orientation;
@@ -90,10 +87,11 @@ HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& target, int 
                    ? gp::Ok
                    : gp::GenericError;
     } else {
+      const GdiplusImageAttributes edges = EdgeKeepingAttributes();
       status = gpx::GdipDrawImageRectRect(target.graphics, image.get(), 0, 0, kStagingEdge, kStagingEdge,
                                           static_cast<gp::REAL>(source.x), static_cast<gp::REAL>(source.y),
                                           static_cast<gp::REAL>(source.side), static_cast<gp::REAL>(source.side),
-                                          gp::UnitPixel, nullptr, nullptr, nullptr);
+                                          gp::UnitPixel, edges.get(), nullptr, nullptr);
     }
   } else {
     const FitRect rect = LetterboxRect(width, height);
@@ -104,7 +102,10 @@ HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& target, int 
     if (jpeg) {
       status = DrawScaledJpeg(target.dc, *jpeg, 0, 0, width, height, rect) ? gp::Ok : gp::GenericError;
     } else {
-      status = gpx::GdipDrawImageRectI(target.graphics, image.get(), rect.x, rect.y, rect.width, rect.height);
+      const GdiplusImageAttributes edges = EdgeKeepingAttributes();
+      status = gpx::GdipDrawImageRectRectI(target.graphics, image.get(), rect.x, rect.y, rect.width, rect.height, 0, 0,
+                                           static_cast<INT>(width), static_cast<INT>(height), gp::UnitPixel,
+                                           edges.get(), nullptr, nullptr);
     }
   }
   return status == gp::Ok ? S_OK : E_FAIL;

@@ -24,3 +24,20 @@ struct GdiplusGraphicsTraits {
   static void Close(Gdiplus::GpGraphics* graphics) { Gdiplus::DllExports::GdipDeleteGraphics(graphics); }
 };
 using GdiplusGraphics = ScopedResource<GdiplusGraphicsTraits>;
+
+struct GdiplusImageTraits {
+  using Type = Gdiplus::GpImage*;
+  static Gdiplus::GpImage* Invalid() { return nullptr; }
+  static void Close(Gdiplus::GpImage* image) { Gdiplus::DllExports::GdipDisposeImage(image); }
+};
+// One decoded picture.
+using GdiplusImage = ScopedResource<GdiplusImageTraits>;
+
+struct GdiplusImageAttributesTraits {
+  using Type = Gdiplus::GpImageAttributes*;
+  static Gdiplus::GpImageAttributes* Invalid() { return nullptr; }
+  static void Close(Gdiplus::GpImageAttributes* attributes) {
+    Gdiplus::DllExports::GdipDisposeImageAttributes(attributes);
+  }
+};
+using GdiplusImageAttributes = ScopedResource<GdiplusImageAttributesTraits>;

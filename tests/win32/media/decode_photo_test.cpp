@@ -84,6 +84,14 @@ TEST_F(DecodePhotoTest, LandscapeLetterboxSitsCentredOnBlack) {
   ExpectSurface(staged_.Pixels(), Solid({0, 128, 1024, 768}, kOrange, 0), 0);
 }
 
+TEST_F(DecodePhotoTest, SmallPhotosKeepTheirOwnColourUpToTheirEdges) {
+  // Enlarged, a photo's edge pixels must not blend with what lies beyond it.
+  ASSERT_EQ(Decode(L"decode\\orange_1x1.png", 0), S_OK);
+  ExpectSurface(staged_.Pixels(), Solid({0, 0, 1024, 1024}, kOrange, 0), 0);
+  ASSERT_EQ(Decode(L"decode\\orange_16x12.png", 0), S_OK);
+  ExpectSurface(staged_.Pixels(), Solid({0, 128, 1024, 768}, kOrange, 0), 0);
+}
+
 TEST_F(DecodePhotoTest, JpegTakesTheSamePath) {
   ASSERT_EQ(Decode(L"decode\\orange_4000x3000.jpg", 1), S_OK);
   EXPECT_EQ(session().staged.fitMode, 1);

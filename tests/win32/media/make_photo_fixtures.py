@@ -99,6 +99,8 @@ def main():
     magick("-size", "1000x1000", f"xc:{ORANGE}", "-compress", "zip", "-orient", "LeftBottom",
            path("decode", "orange_1000x1000_o8.tif"))
     magick("-size", "1000x1000", f"xc:{ORANGE}", path("decode", "orange_1000x1000.png"))
+    magick("-size", "1x1", f"xc:{ORANGE}", path("decode", "orange_1x1.png"))
+    magick("-size", "16x12", f"xc:{ORANGE}", path("decode", "orange_16x12.png"))
     magick("-size", "1030x3", f"xc:{ORANGE}", path("decode", "orange_1030x3.png"))
     # Small photos told apart by their orientation tag, for the loader tests.
     names = ["TopLeft", "TopRight", "BottomRight", "BottomLeft", "LeftTop", "RightTop", "RightBottom", "LeftBottom"]
