@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/saver_window.h"
+#include "session/navigation.h"
 #include "session/screen_saver_proc.h"
 #include "session/session_lifecycle.h"
 #include "settings/settings_store.h"
@@ -144,6 +145,30 @@ TEST_F(SessionLifecycle, TheStartNeverWaitsForASlowFirstPhoto) {
   EXPECT_EQ(WaitForSingleObject(slideshowSession.loadCompleteEvent.get(), 20000), WAIT_OBJECT_0);
   EXPECT_EQ(slideshowSession.photoFiles.Count(), 1u) << "the missing files were dropped";
   EXPECT_EQ(StopSession(slideshowSession), S_OK);
+  ExpectNothingLeft();
+}
+
+TEST_F(SessionLifecycle, PauseRepaintAndResumeInATightLoopKeepTheShowDrawing) {
+  // Repaints while paused are drawn by the render thread on request, never
+  // by this thread on a device that serves one thread only.
+  PhotoFolder photos;
+  slideshowSession.photoFiles.Append(photos.path() + L"\\photo.bmp");
+  slideshowSession.sessionSettings.slideTime = 60000;
+  ASSERT_EQ(StartSession(false, window_, slideshowSession), S_OK);
+  SlideshowSession& s = slideshowSession;
+  s.showRunning = true;
+  for (DWORD start = GetTickCount(); s.firstFrame && GetTickCount() - start < 10000;) Sleep(10);
+  ASSERT_FALSE(s.firstFrame) << "the first photo never showed";
+  for (int i = 0; i < 200; ++i) {
+    ASSERT_EQ(PauseShow(s), S_OK);
+    InvalidateRect(window_, nullptr, FALSE);
+    ScreenSaverProcW(window_, WM_PAINT, 0, 0);
+    ASSERT_EQ(ResumeShow(s), S_OK);
+  }
+  EXPECT_EQ(WaitForSingleObject(s.renderThread.get(), 0), WAIT_TIMEOUT) << "the render thread ended";
+  EXPECT_EQ(s.renderer.device->TestCooperativeLevel(), D3D_OK);
+  s.showRunning = false;
+  EXPECT_EQ(StopSession(s), S_OK);
   ExpectNothingLeft();
 }
 
