@@ -55,11 +55,14 @@ int Random15() {
 
 }  // namespace
 
-HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& target, int fitMode, PhotoLayout& layout) {
+namespace {
+
+HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& target, int fitMode,
+                   PhotoLayout& layout) {
   if (!path || !target.graphics || !target.dc) return E_INVALIDARG;
   // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs;
   // anything it refuses goes to GDI+.
-  const std::optional<ScaledJpeg> jpeg = LoadScaledJpeg(path, fitMode);
+  const std::optional<ScaledJpeg> jpeg = scaledJpeg ? LoadScaledJpeg(path, fitMode) : std::nullopt;
   GdiplusImage image;
   UINT width = 0, height = 0;
   if (jpeg) {
@@ -109,6 +112,17 @@ HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& target, int 
     }
   }
   return status == gp::Ok ? S_OK : E_FAIL;
+}
+
+}  // namespace
+
+HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& target, int fitMode, PhotoLayout& layout) {
+  return DecodeWith(true, path, target, fitMode, layout);
+}
+
+HRESULT DecodePhotoFittedByGdiplus(const wchar_t* path, const StagingTarget& target, int fitMode,
+                                   PhotoLayout& layout) {
+  return DecodeWith(false, path, target, fitMode, layout);
 }
 
 HRESULT DecodePhoto(const wchar_t* path, const StagingTarget& target, PhotoLayout& layout) {

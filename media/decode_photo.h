@@ -25,4 +25,9 @@ HRESULT DecodePhoto(const wchar_t* path, const StagingTarget& surface, PhotoLayo
 // The same with the fit mode chosen by the caller instead of at random.
 HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& surface, int fitMode, PhotoLayout& layout);
 
+// The same with every format through GDI+, JPEG included: the reference the
+// scaled JPEG decoder is held to, and the path JPEGs took before it.
+HRESULT DecodePhotoFittedByGdiplus(const wchar_t* path, const StagingTarget& surface, int fitMode,
+                                   PhotoLayout& layout);
+
 constexpr PROPID kExifOrientationTag = 0x0112;

@@ -60,5 +60,14 @@ bool StopWorkerThread(AutoHandle& thread, const AutoHandle& stopEvent, DWORD wai
 }
 
 bool StopLoaderThread(SlideshowSession& session) {
-  return StopWorkerThread(session.loaderThread, session.stopLoaderEvent, kLoaderStopWaitMs);
+  if (!session.loaderThread) return true;
+  if (session.stopLoaderEvent) SetEvent(session.stopLoaderEvent.get());
+  // Only a decode in progress is left behind; a loader that is merely slow
+  // to be scheduled (it runs at the lowest priority) gets the longer wait.
+  if (WaitForSingleObject(session.loaderThread.get(), kLoaderStopWaitMs) == WAIT_OBJECT_0 ||
+      !session.loaderInDecode) {
+    return StopWorkerThread(session.loaderThread, session.stopLoaderEvent, kRenderStopWaitMs);
+  }
+  session.loaderThread.reset();
+  return false;
 }

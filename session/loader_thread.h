@@ -23,9 +23,10 @@ HRESULT StartLoaderThread(SlideshowSession& session);
 // the music can start.
 constexpr UINT kListsReadyMessage = WM_APP + 1;
 
-// Stops the loader as StopWorkerThread does, waiting kLoaderStopWaitMs: a
-// decode of a huge photo cannot be cut short, and the process must not wait
-// on one it no longer needs. False when the loader was left running.
+// Stops the loader as StopWorkerThread does. A loader still inside a decode
+// after kLoaderStopWaitMs is left running: the decode of a huge photo cannot
+// be cut short, and the process must not wait on one it no longer needs.
+// False when the loader was left running.
 bool StopLoaderThread(SlideshowSession& session);
 
 constexpr DWORD kLoaderStopWaitMs = 250;

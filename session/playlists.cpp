@@ -53,7 +53,13 @@ void ExpandPlaylists(SlideshowSession& session, const MediaList& photoEntries, c
 
 HRESULT LoadStep(SlideshowSession& session) {
   const LoadStepActions actions{
-      .decode = [&session] { return SUCCEEDED(DecodePhoto(session)); },
+      .decode =
+          [&session] {
+            session.loaderInDecode = true;
+            const bool decoded = SUCCEEDED(DecodePhoto(session));
+            session.loaderInDecode = false;
+            return decoded;
+          },
       .afterFailure = [] { Sleep(kPauseAfterFailedDecodeMs); },
       .reshuffle = [&session] { SeedAndShuffle(session.photoFiles); },
   };

@@ -52,6 +52,8 @@ struct SlideshowSession {
   // the middle of a decode; then nothing it may touch is released, and the
   // process must end without running its destructors.
   bool workersLeftRunning = false;
+  // Set by the loader while it decodes: the one wait worth not sitting out.
+  std::atomic<bool> loaderInDecode = false;
 
   bool sessionInitialised = false;
   // Single-byte flags shared by the UI and the worker threads without a lock;

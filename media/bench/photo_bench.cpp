@@ -57,27 +57,8 @@ double PeakMegabytes() {
 // The fit as it was done before JPEGs went to libjpeg-turbo: GDI+ decodes the
 // whole picture and scales it onto the surface.
 HRESULT DecodeWithGdiplusAlone(SlideshowSession& session, const wchar_t* path, int fitMode) {
-  namespace gp = Gdiplus;
-  namespace gpx = Gdiplus::DllExports;
-  gp::GpImage* image = nullptr;
-  if (gpx::GdipLoadImageFromFile(path, &image) != gp::Ok) return E_FAIL;
-  UINT w = 0, h = 0;
-  gpx::GdipGetImageWidth(image, &w);
-  gpx::GdipGetImageHeight(image, &h);
-  gp::GpStatus status;
-  if (fitMode == kFitSquareCrop) {
-    const SourceSquare q = CropSquare(w, h);
-    status = gpx::GdipDrawImageRectRect(session.stagingGraphics.get(), image, 0, 0, kStagingEdge, kStagingEdge,
-                                        gp::REAL(q.x), gp::REAL(q.y), gp::REAL(q.side), gp::REAL(q.side),
-                                        gp::UnitPixel, nullptr, nullptr, nullptr);
-  } else {
-    const FitRect r = LetterboxRect(w, h);
-    RECT all{0, 0, kStagingEdge, kStagingEdge};
-    FillRect(session.stagingDC.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    status = gpx::GdipDrawImageRectI(session.stagingGraphics.get(), image, r.x, r.y, r.width, r.height);
-  }
-  gpx::GdipDisposeImage(image);
-  return status == gp::Ok ? S_OK : E_FAIL;
+  PhotoLayout layout;
+  return DecodePhotoFittedByGdiplus(path, {session.stagingDC.get(), session.stagingGraphics.get()}, fitMode, layout);
 }
 
 // The DCT scale the product picks for a JPEG, 0 for any other file.

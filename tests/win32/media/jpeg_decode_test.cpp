@@ -35,25 +35,9 @@ std::optional<ScaledJpeg> DecodeFile(const std::wstring& path, int fitMode, size
 // What GDI+ alone draws of a file with the fit's geometry: the reference the
 // scaled decoder is held to.
 bool DrawWithGdiplus(SlideshowSession& s, const std::wstring& path, int fitMode) {
-  gp::GpImage* image = nullptr;
-  if (gpx::GdipLoadImageFromFile(path.c_str(), &image) != gp::Ok) return false;
-  UINT w = 0, h = 0;
-  gpx::GdipGetImageWidth(image, &w);
-  gpx::GdipGetImageHeight(image, &h);
-  gp::GpStatus status;
-  if (fitMode == kFitSquareCrop) {
-    const SourceSquare q = CropSquare(w, h);
-    status = gpx::GdipDrawImageRectRect(s.stagingGraphics.get(), image, 0, 0, kStagingEdge, kStagingEdge, gp::REAL(q.x),
-                                        gp::REAL(q.y), gp::REAL(q.side), gp::REAL(q.side), gp::UnitPixel, nullptr,
-                                        nullptr, nullptr);
-  } else {
-    const FitRect r = LetterboxRect(w, h);
-    RECT all{0, 0, kStagingEdge, kStagingEdge};
-    FillRect(s.stagingDC.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    status = gpx::GdipDrawImageRectI(s.stagingGraphics.get(), image, r.x, r.y, r.width, r.height);
-  }
-  gpx::GdipDisposeImage(image);
-  return status == gp::Ok;
+  PhotoLayout layout;
+  return DecodePhotoFittedByGdiplus(path.c_str(), {s.stagingDC.get(), s.stagingGraphics.get()}, fitMode, layout) ==
+         S_OK;
 }
 
 // Mean and largest per-channel difference between two surfaces, compared as
