@@ -62,12 +62,12 @@ bool StopWorkerThread(AutoHandle& thread, const AutoHandle& stopEvent, DWORD wai
 bool StopLoaderThread(SlideshowSession& session) {
   if (!session.loaderThread) return true;
   if (session.stopLoaderEvent) SetEvent(session.stopLoaderEvent.get());
+  bool ended = WaitForSingleObject(session.loaderThread.get(), kLoaderStopWaitMs) == WAIT_OBJECT_0;
   // Only a decode in progress is left behind; a loader that is merely slow
   // to be scheduled (it runs at the lowest priority) gets the longer wait.
-  if (WaitForSingleObject(session.loaderThread.get(), kLoaderStopWaitMs) == WAIT_OBJECT_0 ||
-      !session.loaderInDecode) {
-    return StopWorkerThread(session.loaderThread, session.stopLoaderEvent, kRenderStopWaitMs);
+  if (!ended && !session.loaderInDecode) {
+    ended = WaitForSingleObject(session.loaderThread.get(), kRenderStopWaitMs) == WAIT_OBJECT_0;
   }
-  session.loaderThread.reset();
-  return false;
+  session.loaderThread.reset();  // closing the handle leaves a running thread running
+  return ended;
 }
