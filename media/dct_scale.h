@@ -6,8 +6,9 @@
 
 // The largest N of 8, 4, 2 and 1 for which the picture decoded at 1/N (each
 // side rounded up, as libjpeg does) still has at least as many pixels as the
-// fit draws: the cropped square or the letterboxed rectangle, per direction.
-uint32_t DctScaleDenominator(uint32_t width, uint32_t height, int fitMode);
+// fit onto an edge x edge surface draws: the cropped square or the
+// letterboxed rectangle, per direction.
+uint32_t DctScaleDenominator(uint32_t width, uint32_t height, int fitMode, int edge);
 
 // A side of `length` pixels decoded at 1/denominator.
 constexpr uint32_t ScaledSide(uint32_t length, uint32_t denominator) {

@@ -9,6 +9,7 @@
 #include <random>
 #include <utility>
 
+#include "media/filtered_fit.h"
 #include "media/jpeg_photo.h"
 #include "media/photo_budget.h"
 #include "media/photo_fit.h"
@@ -57,12 +58,27 @@ int Random15() {
 
 namespace {
 
+// Reducing, GDI+ samples without filtering first (under Wine at any quality
+// setting): fine stripes would turn into moiré. Enlarging is left to GDI+.
+gp::GpStatus DrawThroughGdiplus(const StagingTarget& target, gp::GpImage* image, SourceRect source, FitRect rect) {
+  if ((source.width > rect.width || source.height > rect.height) &&
+      DrawBitmapFiltered(target.dc, image, source, rect)) {
+    return gp::Ok;
+  }
+  const GdiplusImageAttributes edges = EdgeKeepingAttributes();
+  return gpx::GdipDrawImageRectRect(target.graphics, image, static_cast<gp::REAL>(rect.x),
+                                    static_cast<gp::REAL>(rect.y), static_cast<gp::REAL>(rect.width),
+                                    static_cast<gp::REAL>(rect.height), static_cast<gp::REAL>(source.x),
+                                    static_cast<gp::REAL>(source.y), static_cast<gp::REAL>(source.width),
+                                    static_cast<gp::REAL>(source.height), gp::UnitPixel, edges.get(), nullptr, nullptr);
+}
+
 HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& target, int fitMode,
                    PhotoLayout& layout) {
   if (!path || !target.graphics || !target.dc) return E_INVALIDARG;
   // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs;
   // anything it refuses goes to GDI+.
-  const std::optional<ScaledJpeg> jpeg = scaledJpeg ? LoadScaledJpeg(path, fitMode) : std::nullopt;
+  const std::optional<ScaledJpeg> jpeg = scaledJpeg ? LoadScaledJpeg(path, fitMode, target.edge) : std::nullopt;
   GdiplusImage image;
   UINT width = 0, height = 0;
   if (jpeg) {
@@ -80,35 +96,30 @@ HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& ta
   if (width == 0 || height == 0) return E_FAIL;
 
   layout.fitMode = fitMode;
+  const int edge = target.edge;
   gp::GpStatus status;
   if (fitMode == kFitSquareCrop) {
     layout.landscape = true;
-    const SourceSquare source = CropSquare(width, height);
+    const SourceSquare square = CropSquare(width, height);
+    const SourceRect source{double(square.x), double(square.y), double(square.side), double(square.side)};
+    const FitRect whole{0, 0, edge, edge};
     if (jpeg) {
-      status = DrawScaledJpeg(target.dc, *jpeg, source.x, source.y, source.side, source.side,
-                              {0, 0, kStagingEdge, kStagingEdge})
+      status = DrawScaledJpeg(target.dc, *jpeg, source.x, source.y, source.width, source.height, whole)
                    ? gp::Ok
                    : gp::GenericError;
     } else {
-      const GdiplusImageAttributes edges = EdgeKeepingAttributes();
-      status = gpx::GdipDrawImageRectRect(target.graphics, image.get(), 0, 0, kStagingEdge, kStagingEdge,
-                                          static_cast<gp::REAL>(source.x), static_cast<gp::REAL>(source.y),
-                                          static_cast<gp::REAL>(source.side), static_cast<gp::REAL>(source.side),
-                                          gp::UnitPixel, edges.get(), nullptr, nullptr);
+      status = DrawThroughGdiplus(target, image.get(), source, whole);
     }
   } else {
-    const FitRect rect = LetterboxRect(width, height);
+    const FitRect rect = LetterboxRect(width, height, edge);
     layout.landscape = LetterboxLandscape(width, height, layout.orientation);
     RECT surface;
-    SetRect(&surface, 0, 0, kStagingEdge, kStagingEdge);
+    SetRect(&surface, 0, 0, edge, edge);
     FillRect(target.dc, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     if (jpeg) {
       status = DrawScaledJpeg(target.dc, *jpeg, 0, 0, width, height, rect) ? gp::Ok : gp::GenericError;
     } else {
-      const GdiplusImageAttributes edges = EdgeKeepingAttributes();
-      status = gpx::GdipDrawImageRectRectI(target.graphics, image.get(), rect.x, rect.y, rect.width, rect.height, 0, 0,
-                                           static_cast<INT>(width), static_cast<INT>(height), gp::UnitPixel,
-                                           edges.get(), nullptr, nullptr);
+      status = DrawThroughGdiplus(target, image.get(), {0, 0, double(width), double(height)}, rect);
     }
   }
   return status == gp::Ok ? S_OK : E_FAIL;
@@ -120,8 +131,7 @@ HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& target, int 
   return DecodeWith(true, path, target, fitMode, layout);
 }
 
-HRESULT DecodePhotoFittedByGdiplus(const wchar_t* path, const StagingTarget& target, int fitMode,
-                                   PhotoLayout& layout) {
+HRESULT DecodePhotoFittedByGdiplus(const wchar_t* path, const StagingTarget& target, int fitMode, PhotoLayout& layout) {
   return DecodeWith(false, path, target, fitMode, layout);
 }
 

@@ -10,11 +10,13 @@
 
 #include "media/photo_fit.h"
 
-// The staging surface as the decoder draws on it: a memory DC and a GDI+
-// graphics object on it. Its owner keeps both alive across the call.
+// The staging surface as the decoder draws on it: a memory DC holding a
+// bitmap of edge x edge pixels and a GDI+ graphics object on it. Its owner
+// keeps both alive across the call.
 struct StagingTarget {
   HDC dc = nullptr;
   Gdiplus::GpGraphics* graphics = nullptr;
+  int edge = kMinStagingEdge;
 };
 
 // S_OK when the picture is on the surface, E_FAIL otherwise; E_INVALIDARG
@@ -27,7 +29,6 @@ HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& surface, int
 
 // The same with every format through GDI+, JPEG included: the reference the
 // scaled JPEG decoder is held to, and the path JPEGs took before it.
-HRESULT DecodePhotoFittedByGdiplus(const wchar_t* path, const StagingTarget& surface, int fitMode,
-                                   PhotoLayout& layout);
+HRESULT DecodePhotoFittedByGdiplus(const wchar_t* path, const StagingTarget& surface, int fitMode, PhotoLayout& layout);
 
 constexpr PROPID kExifOrientationTag = 0x0112;

@@ -33,6 +33,7 @@ void StopOnWarning(j_common_ptr cinfo, int level) {
 struct DecodeJob {
   std::FILE* file;
   int fitMode;
+  int edge;
   size_t memoryLimit;
   ScaledJpeg* out;
 };
@@ -73,7 +74,7 @@ bool RunDecode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, const DecodeJob* 
   out->height = cinfo->image_height;
   out->orientation = OrientationFromMarkers(cinfo);
   cinfo->scale_num = 1;
-  cinfo->scale_denom = DctScaleDenominator(out->width, out->height, job->fitMode);
+  cinfo->scale_denom = DctScaleDenominator(out->width, out->height, job->fitMode, job->edge);
   cinfo->out_color_space = JCS_EXT_BGRX;
   jpeg_start_decompress(cinfo);
 
@@ -93,7 +94,7 @@ bool RunDecode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, const DecodeJob* 
 
 }  // namespace
 
-std::optional<ScaledJpeg> DecodeScaledJpeg(std::FILE* file, int fitMode, size_t memoryLimit) {
+std::optional<ScaledJpeg> DecodeScaledJpeg(std::FILE* file, int fitMode, int edge, size_t memoryLimit) {
   if (!file) return std::nullopt;
   ScaledJpeg out;
   jpeg_decompress_struct cinfo{};
@@ -101,7 +102,7 @@ std::optional<ScaledJpeg> DecodeScaledJpeg(std::FILE* file, int fitMode, size_t 
   cinfo.err = jpeg_std_error(&trap.manager);
   trap.manager.error_exit = StopOnError;
   trap.manager.emit_message = StopOnWarning;
-  const DecodeJob job{file, fitMode, memoryLimit, &out};
+  const DecodeJob job{file, fitMode, edge, memoryLimit, &out};
   const bool decoded = RunDecode(&cinfo, &trap, &job);
   jpeg_destroy_decompress(&cinfo);
   if (!decoded) return std::nullopt;

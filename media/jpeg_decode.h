@@ -20,5 +20,6 @@ struct ScaledJpeg {
 
 // nullopt when libjpeg-turbo refuses the file (not a JPEG, CMYK, damaged, or
 // more memory than `memoryLimit` for its own buffers and the pixels): another
-// decoder may then try it. Warnings count as damage.
-std::optional<ScaledJpeg> DecodeScaledJpeg(std::FILE* file, int fitMode, size_t memoryLimit);
+// decoder may then try it. Warnings count as damage. `edge` is the staging
+// surface's, which sets how far the picture may shrink.
+std::optional<ScaledJpeg> DecodeScaledJpeg(std::FILE* file, int fitMode, int edge, size_t memoryLimit);

@@ -7,14 +7,14 @@ SourceSquare CropSquare(uint32_t width, uint32_t height) {
   return {0, (height - width) / 2, width};
 }
 
-FitRect LetterboxRect(uint32_t width, uint32_t height) {
-  // 64-bit: a side of several million pixels times 1024 overflows 32 bits.
+FitRect LetterboxRect(uint32_t width, uint32_t height, int edge) {
+  // 64-bit: a side of several million pixels times the edge overflows 32 bits.
   if (width >= height) {
-    const auto drawn = static_cast<int32_t>(uint64_t{height} * kStagingEdge / width);
-    return {0, (kStagingEdge - drawn) / 2, kStagingEdge, drawn};
+    const auto drawn = static_cast<int32_t>(uint64_t{height} * static_cast<uint32_t>(edge) / width);
+    return {0, (edge - drawn) / 2, edge, drawn};
   }
-  const auto drawn = static_cast<int32_t>(uint64_t{width} * kStagingEdge / height);
-  return {(kStagingEdge - drawn) / 2, 0, drawn, kStagingEdge};
+  const auto drawn = static_cast<int32_t>(uint64_t{width} * static_cast<uint32_t>(edge) / height);
+  return {(edge - drawn) / 2, 0, drawn, edge};
 }
 
 bool LetterboxLandscape(uint32_t width, uint32_t height, int32_t orientation) {

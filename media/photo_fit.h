@@ -1,12 +1,14 @@
 #pragma once
-// Where a decoded photo lands on the 1024 x 1024 staging surface: the square
-// crop that fills it, or the letterboxed rectangle that keeps the whole photo.
+// Where a decoded photo lands on the square staging surface: the square crop
+// that fills it, or the letterboxed rectangle that keeps the whole photo.
 
 #include <cstdint>
 
 #include "settings/saver_settings.h"  // kFitSquareCrop
 
-constexpr int kStagingEdge = 1024;
+// The staging surface's edge in pixels: 1024 in the preview and wherever a
+// larger one cannot be had, else as large as the screen's longer side.
+constexpr int kMinStagingEdge = 1024;
 
 // How the decoder staged the photo the loader last finished: read when the
 // slide that shows it begins.
@@ -28,15 +30,15 @@ struct SourceSquare {
 };
 SourceSquare CropSquare(uint32_t width, uint32_t height);
 
-// Destination rectangle of the letterbox, in surface pixels: touches two
-// opposite edges and is centred in the other direction.
+// Destination rectangle of the letterbox on a surface of edge x edge pixels:
+// touches two opposite edges and is centred in the other direction.
 struct FitRect {
   int32_t x = 0;
   int32_t y = 0;
   int32_t width = 0;
   int32_t height = 0;
 };
-FitRect LetterboxRect(uint32_t width, uint32_t height);
+FitRect LetterboxRect(uint32_t width, uint32_t height, int edge);
 
 // Whether the letterboxed photo stands landscape once its EXIF orientation is
 // applied: orientations 5 to 8 turn it a quarter turn.

@@ -5,61 +5,99 @@
 
 namespace {
 
-struct Span {
+// The source pixels one target pixel reads along one direction, and how much
+// of each (weights summing to 1).
+struct Taps {
   uint32_t first = 0;
-  uint32_t end = 0;  // one past the last
+  std::vector<float> weights;
 };
 
-// The source pixels under each of `count` target pixels along one direction.
-std::vector<Span> Footprints(double start, double length, uint32_t count, uint32_t limit) {
-  std::vector<Span> spans(count);
+// A tent as wide as one target pixel's footprint on either side of its centre
+// (at least one source pixel, so that enlarging interpolates). It reads only
+// the rectangle asked for, repeating its edge pixels: a crop shows nothing of
+// what lies beside it.
+std::vector<Taps> TentTaps(double start, double length, uint32_t count, uint32_t limit) {
+  std::vector<Taps> taps(count);
   const double step = length / count;
+  const double support = std::max(step, 1.0);
+  const int64_t low = std::clamp<int64_t>(static_cast<int64_t>(std::floor(start)), 0, int64_t{limit} - 1);
+  const int64_t high =
+      std::clamp<int64_t>(static_cast<int64_t>(std::ceil(start + length)) - 1, low, int64_t{limit} - 1);
   for (uint32_t i = 0; i < count; ++i) {
-    const double from = start + step * i;
-    const double to = from + step;
-    auto clamp = [limit](double v) { return static_cast<uint32_t>(std::clamp(v, 0.0, double(limit))); };
-    uint32_t first = clamp(std::floor(from));
-    uint32_t end = clamp(std::ceil(to));
-    if (end <= first) {  // enlarging: the pixel under the centre
-      first = std::min(clamp(std::floor((from + to) / 2)), limit - 1);
-      end = first + 1;
+    const double centre = start + step * (i + 0.5);
+    const auto from = static_cast<int64_t>(std::floor(centre - support - 0.5));
+    const auto to = static_cast<int64_t>(std::ceil(centre + support - 0.5));
+    const int64_t first = std::clamp(from, low, high);
+    std::vector<float>& weights = taps[i].weights;
+    weights.assign(static_cast<size_t>(std::clamp(to, low, high) - first + 1), 0.0f);
+    double sum = 0;
+    for (int64_t j = from; j <= to; ++j) {
+      const double w = 1.0 - std::abs(static_cast<double>(j) + 0.5 - centre) / support;
+      if (w <= 0) continue;
+      weights[static_cast<size_t>(std::clamp(j, low, high) - first)] += static_cast<float>(w);
+      sum += w;
     }
-    spans[i] = {first, end};
+    for (float& w : weights) w = static_cast<float>(w / sum);
+    taps[i].first = static_cast<uint32_t>(first);
   }
-  return spans;
+  return taps;
+}
+
+uint32_t Pack(const float* bgr) {
+  auto channel = [](float v) { return static_cast<uint32_t>(std::clamp(v + 0.5f, 0.0f, 255.0f)); };
+  return channel(bgr[0]) | channel(bgr[1]) << 8 | channel(bgr[2]) << 16;
+}
+
+void Accumulate(float* sum, uint32_t pixel, float weight) {
+  sum[0] += weight * static_cast<float>(pixel & 0xFF);
+  sum[1] += weight * static_cast<float>((pixel >> 8) & 0xFF);
+  sum[2] += weight * static_cast<float>((pixel >> 16) & 0xFF);
 }
 
 }  // namespace
 
-std::vector<uint32_t> ResampleArea(PixelView source, SourceRect rect, uint32_t targetWidth, uint32_t targetHeight) {
-  std::vector<uint32_t> target(size_t{targetWidth} * targetHeight);
-  if (!source.pixels || source.width == 0 || source.height == 0 || target.empty()) return target;
-  const std::vector<Span> columns = Footprints(rect.x, rect.width, targetWidth, source.width);
-  const std::vector<Span> rows = Footprints(rect.y, rect.height, targetHeight, source.height);
+std::vector<uint32_t> ResampleTent(const PixelRows& source, SourceRect rect, uint32_t targetWidth,
+                                   uint32_t targetHeight) {
+  if (source.width == 0 || source.height == 0 || targetWidth == 0 || targetHeight == 0 || !source.row) return {};
+  const std::vector<Taps> columns = TentTaps(rect.x, rect.width, targetWidth, source.width);
+  const std::vector<Taps> rows = TentTaps(rect.y, rect.height, targetHeight, source.height);
+  const uint32_t firstRow = rows.front().first;
+  const auto endRow = static_cast<uint32_t>(rows.back().first + rows.back().weights.size());
 
-  // Channel sums of one target row's columns, over the source rows of its footprint.
-  std::vector<uint32_t> sums(size_t{targetWidth} * 3);
-  for (uint32_t ty = 0; ty < targetHeight; ++ty) {
-    std::fill(sums.begin(), sums.end(), 0);
-    for (uint32_t sy = rows[ty].first; sy < rows[ty].end; ++sy) {
-      const uint32_t* line = source.pixels + size_t{sy} * source.width;
-      for (uint32_t tx = 0; tx < targetWidth; ++tx) {
-        uint32_t* sum = &sums[size_t{tx} * 3];
-        for (uint32_t sx = columns[tx].first; sx < columns[tx].end; ++sx) {
-          const uint32_t p = line[sx];
-          sum[0] += p & 0xFF;
-          sum[1] += (p >> 8) & 0xFF;
-          sum[2] += (p >> 16) & 0xFF;
-        }
-      }
-    }
-    const uint32_t rowCount = rows[ty].end - rows[ty].first;
-    uint32_t* out = target.data() + size_t{ty} * targetWidth;
+  // Across first: every source row needed, filtered to the target's width.
+  std::vector<uint32_t> across(size_t{targetWidth} * (endRow - firstRow));
+  float sum[3];
+  for (uint32_t sy = firstRow; sy < endRow; ++sy) {
+    const uint32_t* line = source.row(sy);
+    if (!line) return {};
+    uint32_t* out = across.data() + size_t{sy - firstRow} * targetWidth;
     for (uint32_t tx = 0; tx < targetWidth; ++tx) {
-      const uint32_t n = rowCount * (columns[tx].end - columns[tx].first);
-      const uint32_t* sum = &sums[size_t{tx} * 3];
-      out[tx] = (sum[0] + n / 2) / n | ((sum[1] + n / 2) / n) << 8 | ((sum[2] + n / 2) / n) << 16;
+      const Taps& taps = columns[tx];
+      sum[0] = sum[1] = sum[2] = 0;
+      for (size_t k = 0; k < taps.weights.size(); ++k) Accumulate(sum, line[taps.first + k], taps.weights[k]);
+      out[tx] = Pack(sum);
     }
   }
+
+  // Then down: each target row from the filtered rows under it.
+  std::vector<uint32_t> target(size_t{targetWidth} * targetHeight);
+  std::vector<float> sums(size_t{targetWidth} * 3);
+  for (uint32_t ty = 0; ty < targetHeight; ++ty) {
+    std::fill(sums.begin(), sums.end(), 0.0f);
+    const Taps& taps = rows[ty];
+    for (size_t k = 0; k < taps.weights.size(); ++k) {
+      const uint32_t* line = across.data() + (taps.first + k - firstRow) * size_t{targetWidth};
+      for (uint32_t tx = 0; tx < targetWidth; ++tx) Accumulate(&sums[size_t{tx} * 3], line[tx], taps.weights[k]);
+    }
+    uint32_t* out = target.data() + size_t{ty} * targetWidth;
+    for (uint32_t tx = 0; tx < targetWidth; ++tx) out[tx] = Pack(&sums[size_t{tx} * 3]);
+  }
   return target;
+}
+
+std::vector<uint32_t> ResampleTent(PixelView source, SourceRect rect, uint32_t targetWidth, uint32_t targetHeight) {
+  if (!source.pixels) return {};
+  const PixelRows rows{source.width, source.height,
+                       [source](uint32_t y) { return source.pixels + size_t{y} * source.width; }};
+  return ResampleTent(rows, rect, targetWidth, targetHeight);
 }

@@ -12,7 +12,7 @@ HRESULT Renderer::SetEffectConstant(unsigned reg, float x, float y, float z) {
 HRESULT Renderer::RenderEffect(int effectCode) {
   if (shaderLevel == 0) return S_OK;
   if (!device || !effectSurface || effectCode < kEffectOriginal || effectCode > kEffectBlue) return E_FAIL;
-  SetProjection(static_cast<float>(kPhotoSize), static_cast<float>(kPhotoSize));
+  SetProjection(static_cast<float>(kQuadUnits), static_cast<float>(kQuadUnits));
   if (FAILED(device->SetRenderTarget(0, effectSurface.get()))) return E_FAIL;
 
   // Any failure from here on puts the back buffer back, so that the next

@@ -5,17 +5,28 @@
 #include "resources/resource_ids.h"
 #include "settings/saver_settings.h"
 
-namespace {
-constexpr float kHalfTexel = 0.00048828125f;  // 1/2048
-constexpr float kEdge = 1.00048828125f;
-}  // namespace
+void QuadVerticesFor(int edge, QuadVertex out[4]) {
+  const float half = 0.5f / static_cast<float>(edge);
+  const float last = 1.0f + half;
+  const float side = kQuadUnits / 2.0f;
+  out[0] = {-side, -side, 0.0f, half, last, half, last};
+  out[1] = {-side, side, 0.0f, half, half, half, half};
+  out[2] = {side, -side, 0.0f, last, last, last, last};
+  out[3] = {side, side, 0.0f, last, half, last, half};
+}
 
-const QuadVertex kQuadVertices[4] = {
-    {-512.0f, -512.0f, 0.0f, kHalfTexel, kEdge, kHalfTexel, kEdge},
-    {-512.0f, 512.0f, 0.0f, kHalfTexel, kHalfTexel, kHalfTexel, kHalfTexel},
-    {512.0f, -512.0f, 0.0f, kEdge, kEdge, kEdge, kEdge},
-    {512.0f, 512.0f, 0.0f, kEdge, kHalfTexel, kEdge, kHalfTexel},
-};
+int PhotoEdgeFor(uint32_t screenWidth, uint32_t screenHeight) {
+  const uint32_t longer = screenWidth > screenHeight ? screenWidth : screenHeight;
+  int edge = kMinPhotoEdge;
+  while (static_cast<uint32_t>(edge) < longer && edge < kMaxPhotoEdge) edge *= 2;
+  return edge;
+}
+
+int PhotoEdgeWithin(int edge, uint32_t maxTextureWidth, uint32_t maxTextureHeight) {
+  const uint32_t limit = maxTextureWidth < maxTextureHeight ? maxTextureWidth : maxTextureHeight;
+  while (edge > kMinPhotoEdge && static_cast<uint32_t>(edge) > limit) edge /= 2;
+  return edge < kMinPhotoEdge ? kMinPhotoEdge : edge;
+}
 
 ViewExtent ViewExtentFor(uint32_t width, uint32_t height) {
   if (width == 0 || height == 0) return {1024.0f, 1024.0f};

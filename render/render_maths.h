@@ -12,11 +12,25 @@ struct QuadVertex {
 static_assert(sizeof(QuadVertex) == 28);
 
 constexpr uint32_t kQuadFvf = 0x202;  // D3DFVF_XYZ | D3DFVF_TEX2
-constexpr int kPhotoSize = 1024;
+// The photo's quad is this many view units wide whatever its texture holds.
+constexpr int kQuadUnits = 1024;
 constexpr int kToneEntries = 256;
 
-// Triangle-strip order; half-texel coordinates put texel centres on pixel centres.
-extern const QuadVertex kQuadVertices[4];
+// Texels of the photo texture (and of the staging surface) along each side:
+// 1024 in the preview and as the fallback, up to 4096 on large screens. More
+// would cost 256 MB a surface for screens few users have.
+constexpr int kMinPhotoEdge = 1024;
+constexpr int kMaxPhotoEdge = 4096;
+
+// The quad for a photo texture of edge x edge texels, in triangle-strip
+// order; half-texel coordinates put texel centres on pixel centres.
+void QuadVerticesFor(int edge, QuadVertex out[4]);
+
+// The texels a full-screen show wants: the smallest power of two at least as
+// large as the screen's longer side, within kMinPhotoEdge and kMaxPhotoEdge.
+int PhotoEdgeFor(uint32_t screenWidth, uint32_t screenHeight);
+// `edge` halved until the card takes textures that large (never below kMinPhotoEdge).
+int PhotoEdgeWithin(int edge, uint32_t maxTextureWidth, uint32_t maxTextureHeight);
 
 struct ViewExtent {
   float width;

@@ -54,6 +54,7 @@ HRESULT Renderer::InitDevice(HWND window, D3DCAPS9& caps) {
                                ? D3DCREATE_HARDWARE_VERTEXPROCESSING
                                : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
   shaderLevel = ShaderLevelFromVersion(caps.PixelShaderVersion);
+  photoEdge = PhotoEdgeWithin(photoEdge, caps.MaxTextureWidth, caps.MaxTextureHeight);
 
   D3DDISPLAYMODE mode;
   if (HRESULT hr = d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode); FAILED(hr)) return hr;
@@ -126,49 +127,75 @@ HRESULT Renderer::InitFixedState(const D3DCAPS9& caps) {
 }
 
 HRESULT Renderer::InitGeometry() {
-  std::memcpy(quad, kQuadVertices, sizeof quad);
   if (HRESULT hr = device->CreateVertexBuffer(kQuadBytes, 0, kQuadFvf, D3DPOOL_DEFAULT, quadBuffer.put(), nullptr);
       FAILED(hr)) {
     return hr;
   }
-  void* vertices = nullptr;
-  if (HRESULT hr = quadBuffer->Lock(0, kQuadBytes, &vertices, 0); FAILED(hr)) return hr;
-  std::memcpy(vertices, quad, kQuadBytes);
-  if (FAILED(quadBuffer->Unlock())) return E_FAIL;
+  if (HRESULT hr = WriteQuad(); FAILED(hr)) return hr;
   if (FAILED(device->SetStreamSource(0, quadBuffer.get(), 0, sizeof(QuadVertex))) || FAILED(device->SetFVF(kQuadFvf))) {
     return E_FAIL;
   }
   return S_OK;
 }
 
-HRESULT Renderer::InitTextures(const D3DCAPS9& caps) {
-  const bool dynamicTextures = (caps.Caps2 & D3DCAPS2_DYNAMICTEXTURES) != 0;
-  DWORD usage = dynamicTextures ? D3DUSAGE_DYNAMIC : 0;
-  D3DPOOL pool = dynamicTextures ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED;
-  struct Target {
-    ComRef<IDirect3DTexture9>& texture;
-    ComRef<IDirect3DSurface9>& surface;
-    UINT width, height;
-    DWORD usage;
-    D3DPOOL pool;
-  };
-  Target targets[] = {
-      {photoTexture, photoSurface, kPhotoSize, kPhotoSize, usage, pool},
-      {effectTexture, effectSurface, kPhotoSize, kPhotoSize, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
-      {toneTexture, toneSurface, kToneEntries, 1, usage, pool},
-  };
-  for (Target& t : targets) {
-    if (HRESULT hr =
-            device->CreateTexture(t.width, t.height, 1, t.usage, D3DFMT_X8R8G8B8, t.pool, t.texture.put(), nullptr);
-        FAILED(hr)) {
-      return hr;
-    }
-    if (HRESULT hr = t.texture->GetSurfaceLevel(0, t.surface.put()); FAILED(hr)) return hr;
-  }
-  FillToneCurve();
+// The texture coordinates depend on the photo texture's size.
+HRESULT Renderer::WriteQuad() {
+  QuadVerticesFor(photoEdge, quad);
+  void* vertices = nullptr;
+  if (HRESULT hr = quadBuffer->Lock(0, kQuadBytes, &vertices, 0); FAILED(hr)) return hr;
+  std::memcpy(vertices, quad, kQuadBytes);
+  if (FAILED(quadBuffer->Unlock())) return E_FAIL;
+  return S_OK;
+}
 
+HRESULT Renderer::CreatePhotoTextures(int edge) {
+  device->SetTexture(0, nullptr);
+  device->SetTexture(1, nullptr);
+  photoSurface.reset();
+  photoTexture.reset();
+  effectSurface.reset();
+  effectTexture.reset();
+  const auto side = static_cast<UINT>(edge);
+  if (HRESULT hr =
+          device->CreateTexture(side, side, 1, dynamicTextures_ ? D3DUSAGE_DYNAMIC : 0, D3DFMT_X8R8G8B8,
+                                dynamicTextures_ ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED, photoTexture.put(), nullptr);
+      FAILED(hr)) {
+    return hr;
+  }
+  if (HRESULT hr = photoTexture->GetSurfaceLevel(0, photoSurface.put()); FAILED(hr)) return hr;
+  if (HRESULT hr = device->CreateTexture(side, side, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT,
+                                         effectTexture.put(), nullptr);
+      FAILED(hr)) {
+    return hr;
+  }
+  if (HRESULT hr = effectTexture->GetSurfaceLevel(0, effectSurface.put()); FAILED(hr)) return hr;
+  photoEdge = edge;
+  if (HRESULT hr = WriteQuad(); FAILED(hr)) return hr;
   if (HRESULT hr = device->SetTexture(0, photoTexture.get()); FAILED(hr)) return hr;
-  if (HRESULT hr = device->SetTexture(1, effectTexture.get()); FAILED(hr)) return hr;
+  return device->SetTexture(1, effectTexture.get());
+}
+
+HRESULT Renderer::UsePhotoEdge(int edge) {
+  if (!device) return E_FAIL;
+  if (edge == photoEdge && photoTexture && effectTexture) return S_OK;
+  return CreatePhotoTextures(edge);
+}
+
+HRESULT Renderer::InitTextures(const D3DCAPS9& caps) {
+  dynamicTextures_ = (caps.Caps2 & D3DCAPS2_DYNAMICTEXTURES) != 0;
+  HRESULT made = CreatePhotoTextures(photoEdge);
+  // Video memory may refuse screen-sized textures: the show still runs, softer.
+  if (FAILED(made) && photoEdge > kMinPhotoEdge) made = CreatePhotoTextures(kMinPhotoEdge);
+  if (FAILED(made)) return made;
+
+  if (HRESULT hr =
+          device->CreateTexture(kToneEntries, 1, 1, dynamicTextures_ ? D3DUSAGE_DYNAMIC : 0, D3DFMT_X8R8G8B8,
+                                dynamicTextures_ ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED, toneTexture.put(), nullptr);
+      FAILED(hr)) {
+    return hr;
+  }
+  if (HRESULT hr = toneTexture->GetSurfaceLevel(0, toneSurface.put()); FAILED(hr)) return hr;
+  FillToneCurve();
   if (HRESULT hr = device->SetTexture(2, toneTexture.get()); FAILED(hr)) return hr;
   // Black at once: until the first photo is drawn (or when there is none) the
   // screen would otherwise keep showing the desktop.
@@ -216,7 +243,7 @@ HRESULT Renderer::UploadStaging(HDC stagingDC) {
   if (!photoSurface) return E_FAIL;
   HDC textureDC = nullptr;
   if (FAILED(photoSurface->GetDC(&textureDC))) return E_FAIL;
-  BitBlt(textureDC, 0, 0, kPhotoSize, kPhotoSize, stagingDC, 0, 0, SRCCOPY);
+  BitBlt(textureDC, 0, 0, photoEdge, photoEdge, stagingDC, 0, 0, SRCCOPY);
   if (FAILED(photoSurface->ReleaseDC(textureDC))) return E_FAIL;
   return S_OK;
 }

@@ -23,8 +23,11 @@ class Renderer {
   HRESULT Init(HWND window);
   // Always S_OK; safe on a renderer whose Init stopped half-way.
   HRESULT Release();
-  // Copies the 1024 x 1024 staging surface into the photo texture.
+  // Copies the photoEdge x photoEdge staging surface into the photo texture.
   HRESULT UploadStaging(HDC stagingDC);
+  // Remakes the photo and effect textures at `edge` texels (when the staging
+  // surface cannot be made as large as the textures).
+  HRESULT UsePhotoEdge(int edge);
   void SetWorld(float scaleX, float scaleY, float offsetX, float offsetY, float angle);
   HRESULT DrawFrame();
   HRESULT FillToneCurve();
@@ -60,6 +63,10 @@ class Renderer {
   uint32_t frameInterval = 16;
   int shaderLevel = 0;
   bool fullScreen = true;
+  // Texels of the photo and effect textures along each side: set before Init
+  // to what the screen wants; Init lowers it to what the card takes, and to
+  // kMinPhotoEdge when the larger textures cannot be made.
+  int photoEdge = kMinPhotoEdge;
 
  private:
   // Init's steps, in order: the device for the window, the states that never
@@ -68,7 +75,10 @@ class Renderer {
   HRESULT InitFixedState(const D3DCAPS9& caps);
   HRESULT InitGeometry();
   HRESULT InitTextures(const D3DCAPS9& caps);
+  HRESULT CreatePhotoTextures(int edge);
+  HRESULT WriteQuad();
   void SetProjection(float width, float height);
+  bool dynamicTextures_ = false;
 };
 
 // The renderer's two message boxes (no Direct3D 9, textures too small); tests

@@ -18,7 +18,7 @@ packages=(
   # Wine's MCI decodes music through GStreamer: WAV, MP3 and Ogg need the base
   # and good plugins of the word size of the program that plays
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
-  python3 python3-pytest procps bc
+  python3 python3-pytest python3-numpy procps bc
   # the release: installers and the zip
   nsis zip
 )

@@ -1,5 +1,6 @@
 #include "session/session_lifecycle.h"
 
+#include "render/render_maths.h"
 #include "session/loader_thread.h"
 #include "session/playlists.h"
 #include "session/render_thread.h"
@@ -8,6 +9,15 @@
 #include "settings/settings_store.h"
 
 namespace {
+
+// The texels a show on the window's monitor wants.
+int ScreenPhotoEdge(HWND window) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info)) return kMinPhotoEdge;
+  return PhotoEdgeFor(static_cast<uint32_t>(info.rcMonitor.right - info.rcMonitor.left),
+                      static_cast<uint32_t>(info.rcMonitor.bottom - info.rcMonitor.top));
+}
 
 // A failed start step, carrying its result code out of StartSession only.
 struct StartFailure {
@@ -61,9 +71,16 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
   session.renderer.fullScreen = fullScreen;
   try {
     session.fineTimer.Begin(1);
-    Check(CreateStagingSurface(session, window));
+    // Full screen, the photo gets as many texels as the screen has pixels
+    // (the card and memory permitting); the preview keeps the smallest size.
+    session.renderer.photoEdge = fullScreen ? ScreenPhotoEdge(window) : kMinPhotoEdge;
     Check(session.renderer.Init(window));
     session.frameInterval = session.renderer.frameInterval;
+    if (FAILED(CreateStagingSurface(session, window, session.renderer.photoEdge)) &&
+        session.renderer.photoEdge > kMinPhotoEdge) {
+      Check(session.renderer.UsePhotoEdge(kMinPhotoEdge));
+    }
+    Check(CreateStagingSurface(session, window, session.renderer.photoEdge));
     Check(StartStagingGraphics(session));
     Check(CreateLoaderEvents(session));
     Check(StartLoaderThread(session));

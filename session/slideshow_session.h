@@ -25,11 +25,13 @@ struct SlideshowSession {
   SlideshowSession& operator=(const SlideshowSession&) = delete;
 
   HWND window = nullptr;
-  // The staging surface: a 1024 x 1024 bitmap selected into a memory DC. Both
-  // live as long as the record; the bitmap is declared first so that the DC
-  // holding it goes first.
+  // The staging surface: a stagingEdge x stagingEdge bitmap selected into a
+  // memory DC, as large as the renderer's photo texture. Both live as long as
+  // the record; the bitmap is declared first so that the DC holding it goes
+  // first.
   GdiObject<HBITMAP> stagingBitmap;
   MemoryDC stagingDC;
+  int stagingEdge = 0;
   // GDI+ for the session, and its graphics object on the staging DC, deleted
   // before the shut-down (reverse order of declaration).
   GdiplusToken gdiplusToken;

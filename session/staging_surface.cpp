@@ -8,7 +8,7 @@
 namespace {
 
 StagingTarget TargetOf(const SlideshowSession& session) {
-  return {session.stagingDC.get(), session.stagingGraphics.get()};
+  return {session.stagingDC.get(), session.stagingGraphics.get(), session.stagingEdge};
 }
 
 const wchar_t* PhotoAtIndex(const SlideshowSession& session) {
@@ -17,16 +17,20 @@ const wchar_t* PhotoAtIndex(const SlideshowSession& session) {
 
 }  // namespace
 
-HRESULT CreateStagingSurface(SlideshowSession& session, HWND window) {
-  if (session.stagingDC && session.stagingBitmap) return S_OK;
+HRESULT CreateStagingSurface(SlideshowSession& session, HWND window, int edge) {
+  if (session.stagingDC && session.stagingBitmap && session.stagingEdge == edge) return S_OK;
   ScopedGetDC windowDC(window);
   if (!windowDC) return E_FAIL;
   if (!session.stagingDC) session.stagingDC.reset(CreateCompatibleDC(windowDC.get()));
   if (!session.stagingDC) return E_FAIL;
-  session.stagingBitmap.reset(CreateCompatibleBitmap(windowDC.get(), kStagingEdge, kStagingEdge));
-  if (!session.stagingBitmap) return E_FAIL;
-  // A fresh memory DC holds a stock 1 x 1 bitmap; deleting a stock object is a no-op.
-  if (HGDIOBJ previous = SelectObject(session.stagingDC.get(), session.stagingBitmap.get())) DeleteObject(previous);
+  GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(windowDC.get(), edge, edge));
+  if (!bitmap) return E_FAIL;
+  // A fresh memory DC holds a stock 1 x 1 bitmap (deleting it is a no-op); a
+  // later call finds our previous bitmap, which its holder deletes.
+  HGDIOBJ previous = SelectObject(session.stagingDC.get(), bitmap.get());
+  if (previous && previous != session.stagingBitmap.get()) DeleteObject(previous);
+  session.stagingBitmap = std::move(bitmap);
+  session.stagingEdge = edge;
   return S_OK;
 }
 

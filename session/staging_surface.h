@@ -1,16 +1,17 @@
 #pragma once
-// The 1024 x 1024 surface the loader draws each photo onto and the renderer
-// copies into its texture: a bitmap compatible with the saver window in a
-// memory DC, with a GDI+ graphics object on it.
+// The square surface the loader draws each photo onto and the renderer copies
+// into its texture: a bitmap compatible with the saver window in a memory DC,
+// with a GDI+ graphics object on it.
 
 #include <windows.h>
 
 #include "session/slideshow_session.h"
 
-// Creates stagingDC and stagingBitmap, compatible with the window's DC (the
-// screen's when window is null). They stay until the session record goes;
-// a second call keeps the surface it finds.
-HRESULT CreateStagingSurface(SlideshowSession& session, HWND window);
+// Creates stagingDC and a stagingBitmap of edge x edge pixels, compatible with
+// the window's DC (the screen's when window is null). They stay until the
+// session record goes; a later call keeps a surface of the same edge, and on
+// failure the surface it found.
+HRESULT CreateStagingSurface(SlideshowSession& session, HWND window, int edge);
 
 // GDI+ start-up and stagingGraphics on stagingDC in low-quality
 // interpolation. On failure nothing is left started.

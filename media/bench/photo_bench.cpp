@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -54,11 +55,19 @@ double PeakMegabytes() {
   return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
+// The staging surface's edge: BRINDORA_STAGING_EDGE, else a 1920 x 1080 screen's.
+int StagingEdge() {
+  const wchar_t* value = _wgetenv(L"BRINDORA_STAGING_EDGE");
+  const int edge = value ? _wtoi(value) : 0;
+  return edge >= kMinStagingEdge ? edge : 2048;
+}
+
 // The fit as it was done before JPEGs went to libjpeg-turbo: GDI+ decodes the
 // whole picture and scales it onto the surface.
 HRESULT DecodeWithGdiplusAlone(SlideshowSession& session, const wchar_t* path, int fitMode) {
   PhotoLayout layout;
-  return DecodePhotoFittedByGdiplus(path, {session.stagingDC.get(), session.stagingGraphics.get()}, fitMode, layout);
+  return DecodePhotoFittedByGdiplus(path, {session.stagingDC.get(), session.stagingGraphics.get(), session.stagingEdge},
+                                    fitMode, layout);
 }
 
 // The DCT scale the product picks for a JPEG, 0 for any other file.
@@ -73,7 +82,7 @@ uint32_t ChosenScale(const wchar_t* path, int fitMode) {
   unsigned char magic[2] = {};
   _fseeki64(f, 0, SEEK_SET);
   if (!size || std::fread(magic, 1, 2, f) != 2 || magic[0] != 0xFF || magic[1] != 0xD8) return 0;
-  return DctScaleDenominator(size->width, size->height, fitMode);
+  return DctScaleDenominator(size->width, size->height, fitMode, StagingEdge());
 }
 
 template <typename F>
@@ -93,7 +102,7 @@ double MedianMs(int runs, F&& run, bool& failed) {
 // be that path's own.
 int Decode(int argc, wchar_t** argv, bool gdiplusAlone) {
   SlideshowSession session;
-  if (FAILED(CreateStagingSurface(session, nullptr)) || FAILED(StartStagingGraphics(session))) {
+  if (FAILED(CreateStagingSurface(session, nullptr, StagingEdge())) || FAILED(StartStagingGraphics(session))) {
     std::fprintf(stderr, "no staging surface\n");
     return 1;
   }
@@ -127,7 +136,8 @@ int Save(const wchar_t* folder, int entries) {
     photoEntries.Append(L"C:\\Users\\someone\\Pictures\\Holiday 2024\\IMG_" + std::to_wstring(100000 + i) + L".jpg");
   }
   bool failed = false;
-  const double ms = MedianMs(3, [] { return SaveSettingsFile(); }, failed);
+  const double ms = MedianMs(
+      3, [] { return SaveSettingsFile(); }, failed);
   std::printf("save %d entries %8.1f ms median of 3\n", entries, ms);
   return failed ? 1 : 0;
 }

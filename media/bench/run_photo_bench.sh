@@ -78,7 +78,7 @@ median_ms() {
   echo "scale=1; ${sorted[2]} / 1000" | bc -l
 }
 
-echo "decode + fit onto the 1024 x 1024 surface, median of 5 (ms): ours, GDI+ alone (the path before"
+echo "decode + fit onto the ${BRINDORA_STAGING_EDGE:-2048}-pixel staging surface, median of 5 (ms): ours, GDI+ alone (the path before"
 echo "libjpeg-turbo), djpeg at the DCT scale we chose; ratio = ours / djpeg; peak working set of ours"
 printf '%-16s %-9s %9s %9s %6s %9s %7s %8s\n' file fit ours "GDI+" scale djpeg ratio "peak MB"
 # One process per file and path, so that each peak working set is its own.

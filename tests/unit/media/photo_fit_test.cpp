@@ -44,18 +44,23 @@ void ExpectRect(const FitRect& r, int32_t x, int32_t y, int32_t w, int32_t h) {
 }
 
 TEST(LetterboxRect, TouchesTwoEdgesAndCentresInTheOther) {
-  ExpectRect(LetterboxRect(4000, 3000), 0, 128, 1024, 768);
-  ExpectRect(LetterboxRect(3000, 4000), 128, 0, 768, 1024);
-  ExpectRect(LetterboxRect(6000, 4000), 0, 171, 1024, 682);  // 682.67 and 171 rounded down
-  ExpectRect(LetterboxRect(1000, 1000), 0, 0, 1024, 1024);   // square takes the landscape branch
-  ExpectRect(LetterboxRect(1030, 3), 0, 511, 1024, 2);
-  ExpectRect(LetterboxRect(3, 1030), 511, 0, 2, 1024);
+  ExpectRect(LetterboxRect(4000, 3000, 1024), 0, 128, 1024, 768);
+  ExpectRect(LetterboxRect(3000, 4000, 1024), 128, 0, 768, 1024);
+  ExpectRect(LetterboxRect(6000, 4000, 1024), 0, 171, 1024, 682);  // 682.67 and 171 rounded down
+  ExpectRect(LetterboxRect(1000, 1000, 1024), 0, 0, 1024, 1024);   // square takes the landscape branch
+  ExpectRect(LetterboxRect(1030, 3, 1024), 0, 511, 1024, 2);
+  ExpectRect(LetterboxRect(3, 1030, 1024), 511, 0, 2, 1024);
+}
+
+TEST(LetterboxRect, ScalesWithTheSurfaceEdge) {
+  ExpectRect(LetterboxRect(4000, 3000, 2048), 0, 256, 2048, 1536);
+  ExpectRect(LetterboxRect(1030, 3, 4096), 0, 2042, 4096, 11);  // 11.93 rounded down
 }
 
 TEST(LetterboxRect, SidesOfMillionsOfPixelsDoNotOverflow) {
-  ExpectRect(LetterboxRect(4000000, 3000000), 0, 128, 1024, 768);
-  ExpectRect(LetterboxRect(3000000, 4000000), 128, 0, 768, 1024);
-  ExpectRect(LetterboxRect(0xFFFFFFFFu, 0xFFFFFFFFu), 0, 0, 1024, 1024);
+  ExpectRect(LetterboxRect(4000000, 3000000, 1024), 0, 128, 1024, 768);
+  ExpectRect(LetterboxRect(3000000, 4000000, 1024), 128, 0, 768, 1024);
+  ExpectRect(LetterboxRect(0xFFFFFFFFu, 0xFFFFFFFFu, 1024), 0, 0, 1024, 1024);
 }
 
 TEST(LetterboxLandscape, QuarterTurnOrientationsSwapTheSides) {

@@ -2,48 +2,100 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 uint32_t Grey(uint32_t v) { return v | v << 8 | v << 16; }
+int Blue(uint32_t p) { return static_cast<int>(p & 0xFF); }
 
-TEST(ResampleArea, HalvingAveragesEachTwoByTwoBlock) {
-  // 4 x 2: blocks of (0, 100, 0, 100) and (200, 200, 40, 60), per channel.
-  const std::vector<uint32_t> src = {Grey(0), Grey(100), Grey(200), Grey(200), Grey(0), Grey(100), Grey(40), Grey(60)};
-  const auto out = ResampleArea({src.data(), 4, 2}, {0, 0, 4, 2}, 2, 1);
-  ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(out[0], Grey(50));
-  EXPECT_EQ(out[1], Grey(125));
+// Vertical black and white stripes `period` pixels wide per pair.
+std::vector<uint32_t> Stripes(uint32_t width, uint32_t height, double period) {
+  std::vector<uint32_t> pixels(size_t{width} * height);
+  for (uint32_t y = 0; y < height; ++y) {
+    for (uint32_t x = 0; x < width; ++x) {
+      pixels[size_t{y} * width + x] = std::fmod(x + 0.5, period) < period / 2 ? Grey(255) : Grey(0);
+    }
+  }
+  return pixels;
 }
 
-TEST(ResampleArea, ChannelsStayApartAndTheTopByteIsCleared) {
-  const std::vector<uint32_t> src = {0xFF0000FFu, 0xFF00FF00u};
-  const auto out = ResampleArea({src.data(), 2, 1}, {0, 0, 2, 1}, 1, 1);
-  EXPECT_EQ(out[0], 0x00008080u);  // blue 255 + 0, green 0 + 255, red 0: each rounds to 128
+// The darkest and brightest of one row, away from the ends.
+std::pair<int, int> RowRange(const std::vector<uint32_t>& pixels, uint32_t width, uint32_t row) {
+  int low = 255, high = 0;
+  for (uint32_t x = 4; x + 4 < width; ++x) {
+    low = std::min(low, Blue(pixels[size_t{row} * width + x]));
+    high = std::max(high, Blue(pixels[size_t{row} * width + x]));
+  }
+  return {low, high};
 }
 
-TEST(ResampleArea, TakesOnlyTheRectangleAsked) {
-  // A 6-wide stripe picture: columns 0-1 red, 2-3 green, 4-5 blue.
-  std::vector<uint32_t> src;
-  for (int y = 0; y < 2; ++y) src.insert(src.end(), {0xFF0000, 0xFF0000, 0x00FF00, 0x00FF00, 0x0000FF, 0x0000FF});
-  const auto centre = ResampleArea({src.data(), 6, 2}, {2, 0, 2, 2}, 1, 1);
-  EXPECT_EQ(centre[0], 0x00FF00u);
-  const auto all = ResampleArea({src.data(), 6, 2}, {0, 0, 6, 2}, 3, 1);
-  EXPECT_EQ(all, (std::vector<uint32_t>{0xFF0000, 0x00FF00, 0x0000FF}));
+TEST(ResampleTent, StripesTooFineForTheTargetTurnGreyNotIntoMoire) {
+  // Reduced 2x, 1-pixel stripes are at the target's limit and 1.5-pixel ones
+  // beyond it: sampling without a filter shows them as full-contrast bands.
+  for (double period : {2.0, 3.0}) {
+    const auto src = Stripes(600, 8, period);
+    const auto out = ResampleTent({src.data(), 600, 8}, {0, 0, 600, 8}, 300, 4);
+    const auto [low, high] = RowRange(out, 300, 2);
+    EXPECT_LE(high - low, 64) << "period " << period;  // at most a quarter of the swing
+    double mean = 0;                                   // 1 on 1 off, or 1 on 2 off
+    for (uint32_t x = 0; x < 600; ++x) mean += Blue(src[x]) / 600.0;
+    EXPECT_NEAR((low + high) / 2, mean, 16) << "period " << period;
+  }
 }
 
-TEST(ResampleArea, EnlargingRepeatsTheNearestPixel) {
-  const std::vector<uint32_t> src = {Grey(10), Grey(250)};
-  const auto out = ResampleArea({src.data(), 2, 1}, {0, 0, 2, 1}, 4, 2);
-  EXPECT_EQ(
-      out, (std::vector<uint32_t>{Grey(10), Grey(10), Grey(250), Grey(250), Grey(10), Grey(10), Grey(250), Grey(250)}));
+TEST(ResampleTent, StripesTheTargetCanHoldKeepTheirContrast) {
+  const auto src = Stripes(600, 8, 16.0);  // 8 target pixels a pair after halving
+  const auto out = ResampleTent({src.data(), 600, 8}, {0, 0, 600, 8}, 300, 4);
+  const auto [low, high] = RowRange(out, 300, 2);
+  EXPECT_LE(low, 40);
+  EXPECT_GE(high, 215);
 }
 
-TEST(ResampleArea, RectanglesReachingPastThePictureAreClipped) {
-  const std::vector<uint32_t> src = {Grey(90), Grey(90), Grey(90), Grey(90)};
-  const auto out = ResampleArea({src.data(), 2, 2}, {-1, -1, 4.5, 4.5}, 3, 3);
-  for (uint32_t p : out) EXPECT_EQ(p, Grey(90));
-  EXPECT_TRUE(ResampleArea({src.data(), 2, 2}, {0, 0, 2, 2}, 0, 5).empty());
-  EXPECT_EQ(ResampleArea({nullptr, 0, 0}, {0, 0, 1, 1}, 2, 2), std::vector<uint32_t>(4, 0));
+TEST(ResampleTent, FlatPicturesStayFlatToTheirEdgesAndChannelsStayApart) {
+  const std::vector<uint32_t> flat(5 * 3, 0xFF102030u);
+  for (SourceRect rect : {SourceRect{0, 0, 5, 3}, SourceRect{-1, -1, 7.5, 4.5}, SourceRect{1.25, 0.5, 2, 2}}) {
+    for (auto [w, h] : {std::pair{2u, 1u}, std::pair{9u, 7u}}) {
+      const auto out = ResampleTent({flat.data(), 5, 3}, rect, w, h);
+      ASSERT_EQ(out.size(), size_t{w} * h);
+      for (uint32_t p : out) EXPECT_EQ(p, 0x00102030u);  // top byte cleared
+    }
+  }
+}
+
+TEST(ResampleTent, EnlargingInterpolatesBetweenNeighbours) {
+  const std::vector<uint32_t> src = {Grey(0), Grey(240)};
+  const auto out = ResampleTent({src.data(), 2, 1}, {0, 0, 2, 1}, 8, 1);
+  ASSERT_EQ(out.size(), 8u);
+  EXPECT_EQ(out.front(), Grey(0));
+  EXPECT_EQ(out.back(), Grey(240));
+  for (size_t i = 1; i < out.size(); ++i) EXPECT_GE(Blue(out[i]), Blue(out[i - 1]));
+  EXPECT_GT(Blue(out[3]), 0);
+  EXPECT_LT(Blue(out[4]), 240);
+}
+
+TEST(ResampleTent, TakesTheRectangleAskedAndReadsEachRowOnceTopDown) {
+  // 30 x 30: left third red, middle green, right blue.
+  std::vector<uint32_t> src(30 * 30);
+  for (size_t i = 0; i < src.size(); ++i) src[i] = i % 30 < 10 ? 0xFF0000u : i % 30 < 20 ? 0x00FF00u : 0x0000FFu;
+  std::vector<uint32_t> asked;
+  const PixelRows rows{30, 30, [&](uint32_t y) {
+                         asked.push_back(y);
+                         return src.data() + size_t{y} * 30;
+                       }};
+  const auto middle = ResampleTent(rows, {10, 20, 10, 5}, 3, 2);
+  for (uint32_t p : middle) EXPECT_EQ(p, 0x00FF00u);  // nothing of the red and blue beside it
+  ASSERT_FALSE(asked.empty());
+  EXPECT_TRUE(std::is_sorted(asked.begin(), asked.end()));
+  EXPECT_EQ(std::adjacent_find(asked.begin(), asked.end()), asked.end());
+  EXPECT_EQ(asked.front(), 20u);  // only the rows under the rectangle
+  EXPECT_EQ(asked.back(), 24u);
+
+  const PixelRows failing{30, 30, [](uint32_t) -> const uint32_t* { return nullptr; }};
+  EXPECT_TRUE(ResampleTent(failing, {0, 0, 30, 30}, 4, 4).empty());
+  EXPECT_TRUE(ResampleTent({src.data(), 30, 30}, {0, 0, 30, 30}, 0, 5).empty());
+  EXPECT_TRUE(ResampleTent({nullptr, 0, 0}, {0, 0, 1, 1}, 2, 2).empty());
 }
 
 }  // namespace

@@ -6,16 +6,37 @@
 #include "render/render_maths.h"
 
 TEST(Quad, TexelCentresFallOnPixelCentres) {
-  for (const QuadVertex& v : kQuadVertices) {
-    EXPECT_EQ(v.z, 0.0f);
-    EXPECT_EQ(v.u0, (v.x + 512.0f) / 1024.0f + 1.0f / 2048.0f);
-    EXPECT_EQ(v.v0, (512.0f - v.y) / 1024.0f + 1.0f / 2048.0f);  // v = 0 is the top row
-    EXPECT_EQ(v.u1, v.u0);
-    EXPECT_EQ(v.v1, v.v0);
+  for (int edge : {1024, 2048, 4096}) {
+    QuadVertex quad[4];
+    QuadVerticesFor(edge, quad);
+    const float half = 0.5f / static_cast<float>(edge);
+    for (const QuadVertex& v : quad) {
+      EXPECT_EQ(v.z, 0.0f);
+      EXPECT_EQ(v.u0, (v.x + 512.0f) / 1024.0f + half);
+      EXPECT_EQ(v.v0, (512.0f - v.y) / 1024.0f + half);  // v = 0 is the top row
+      EXPECT_EQ(v.u1, v.u0);
+      EXPECT_EQ(v.v1, v.v0);
+    }
+    // A strip: the second triangle shares the middle edge.
+    EXPECT_EQ(quad[1].x, quad[0].x);
+    EXPECT_EQ(quad[3].y, quad[1].y);
   }
-  // A strip: the second triangle shares the middle edge.
-  EXPECT_EQ(kQuadVertices[1].x, kQuadVertices[0].x);
-  EXPECT_EQ(kQuadVertices[3].y, kQuadVertices[1].y);
+}
+
+TEST(PhotoEdge, AsManyTexelsAsTheScreenWithinTheCardAndTheCap) {
+  EXPECT_EQ(PhotoEdgeFor(1920, 1080), 2048);
+  EXPECT_EQ(PhotoEdgeFor(1080, 1920), 2048);  // portrait: the longer side
+  EXPECT_EQ(PhotoEdgeFor(3840, 2160), 4096);
+  EXPECT_EQ(PhotoEdgeFor(2048, 1152), 2048);  // exactly a power of two
+  EXPECT_EQ(PhotoEdgeFor(2049, 1152), 4096);
+  EXPECT_EQ(PhotoEdgeFor(1280, 720), 2048);
+  EXPECT_EQ(PhotoEdgeFor(800, 600), 1024);  // never below the smallest
+  EXPECT_EQ(PhotoEdgeFor(0, 0), 1024);
+  EXPECT_EQ(PhotoEdgeFor(7680, 4320), 4096);  // capped
+  EXPECT_EQ(PhotoEdgeWithin(4096, 16384, 16384), 4096);
+  EXPECT_EQ(PhotoEdgeWithin(4096, 2048, 4096), 2048);
+  EXPECT_EQ(PhotoEdgeWithin(4096, 3000, 3000), 2048);
+  EXPECT_EQ(PhotoEdgeWithin(2048, 512, 512), 1024);  // refused later by the capability check
 }
 
 TEST(View, LongerScreenSideIs1024Units) {

@@ -24,12 +24,12 @@ using Expectation = std::function<std::optional<uint32_t>(int x, int y)>;
 
 // Compares every pixel and reports the first few misses and their count.
 void ExpectSurface(const std::vector<uint32_t>& pixels, const Expectation& expect, int tolerance) {
-  ASSERT_EQ(pixels.size(), size_t{kStagingEdge} * kStagingEdge);
+  ASSERT_EQ(pixels.size(), size_t{kMinStagingEdge} * kMinStagingEdge);
   int misses = 0;
-  for (int y = 0; y < kStagingEdge; ++y) {
-    for (int x = 0; x < kStagingEdge; ++x) {
+  for (int y = 0; y < kMinStagingEdge; ++y) {
+    for (int x = 0; x < kMinStagingEdge; ++x) {
       const std::optional<uint32_t> want = expect(x, y);
-      const uint32_t got = pixels[size_t(y) * kStagingEdge + x];
+      const uint32_t got = pixels[size_t(y) * kMinStagingEdge + x];
       if (want && !Near(got, *want, tolerance) && ++misses <= 5) {
         ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << got << ", expected " << *want;
       }

@@ -29,7 +29,7 @@ constexpr size_t kPlentyOfMemory = size_t{512} << 20;
 std::optional<ScaledJpeg> DecodeFile(const std::wstring& path, int fitMode, size_t limit = kPlentyOfMemory) {
   const PhotoFile file = OpenPhotoFile(path.c_str());
   if (!file) return std::nullopt;
-  return DecodeScaledJpeg(file.get(), fitMode, limit);
+  return DecodeScaledJpeg(file.get(), fitMode, kMinStagingEdge, limit);
 }
 
 // What GDI+ alone draws of a file with the fit's geometry: the reference the
@@ -53,14 +53,14 @@ Difference Compare(const std::vector<uint32_t>& a, const std::vector<uint32_t>& 
   Difference result;
   double total = 0;
   int samples = 0;
-  for (int by = 0; by < kStagingEdge; by += kBlock) {
-    for (int bx = 0; bx < kStagingEdge; bx += kBlock) {
+  for (int by = 0; by < kMinStagingEdge; by += kBlock) {
+    for (int bx = 0; bx < kMinStagingEdge; bx += kBlock) {
       for (int (*channel)(uint32_t) : {Red, Green, Blue}) {
         int sumA = 0, sumB = 0;
         for (int y = by; y < by + kBlock; ++y) {
           for (int x = bx; x < bx + kBlock; ++x) {
-            sumA += channel(a[size_t(y) * kStagingEdge + x]);
-            sumB += channel(b[size_t(y) * kStagingEdge + x]);
+            sumA += channel(a[size_t(y) * kMinStagingEdge + x]);
+            sumB += channel(b[size_t(y) * kMinStagingEdge + x]);
           }
         }
         const int d = std::abs(sumA - sumB) / (kBlock * kBlock);
@@ -131,7 +131,7 @@ TEST_F(JpegDecodeTest, DecodesAtTheSmallestScaleThatCoversTheFit) {
   // The stripes land where the full-size PNG's do: rows 128 and 896.
   ASSERT_EQ(Decode(Fixture(L"jpeg\\bands_3000x4000.jpg"), 1), S_OK);
   const std::vector<uint32_t> pixels = staged_.Pixels();
-  auto at = [&](int x, int y) { return pixels[size_t(y) * kStagingEdge + x]; };
+  auto at = [&](int x, int y) { return pixels[size_t(y) * kMinStagingEdge + x]; };
   EXPECT_TRUE(Near(at(512, 60), kRed, 8)) << std::hex << at(512, 60);
   EXPECT_TRUE(Near(at(512, 512), kGreen, 8)) << std::hex << at(512, 512);
   EXPECT_TRUE(Near(at(512, 960), kBlue, 8)) << std::hex << at(512, 960);
@@ -203,7 +203,7 @@ TEST_F(JpegDecodeTest, A192MegapixelJpegIsShownFromAnEighthOfIt) {
   // Loose: the show must not stall on it (a full decode took 30 s).
   EXPECT_LT(GetTickCount() - start, 4000u);
   const std::vector<uint32_t> pixels = staged_.Pixels();
-  auto at = [&](int x, int y) { return pixels[size_t(y) * kStagingEdge + x]; };
+  auto at = [&](int x, int y) { return pixels[size_t(y) * kMinStagingEdge + x]; };
   // 1024 x 768 at y 128; the red band is its top 96 rows.
   EXPECT_EQ(at(512, 64), kBlack);
   EXPECT_TRUE(Near(at(512, 170), kRed, 8)) << std::hex << at(512, 170);

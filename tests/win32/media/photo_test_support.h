@@ -43,7 +43,7 @@ class StagedSession {
  public:
   StagedSession() {
     EXPECT_NE(window_.get(), nullptr);
-    EXPECT_EQ(CreateStagingSurface(session, window_.get()), S_OK);
+    EXPECT_EQ(CreateStagingSurface(session, window_.get(), kMinStagingEdge), S_OK);
     EXPECT_EQ(StartStagingGraphics(session), S_OK);
   }
   StagedSession(const StagedSession&) = delete;
@@ -52,7 +52,7 @@ class StagedSession {
 
   void Fill(uint32_t rgb) {
     HBRUSH brush = CreateSolidBrush(RGB(Red(rgb), Green(rgb), Blue(rgb)));
-    RECT all{0, 0, kStagingEdge, kStagingEdge};
+    RECT all{0, 0, kMinStagingEdge, kMinStagingEdge};
     FillRect(session.stagingDC.get(), &all, brush);
     DeleteObject(brush);
   }
@@ -67,8 +67,8 @@ class StagedSession {
   std::vector<uint32_t> Pixels() const {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kStagingEdge;
-    info.bmiHeader.biHeight = -kStagingEdge;  // top-down
+    info.bmiHeader.biWidth = kMinStagingEdge;
+    info.bmiHeader.biHeight = -kMinStagingEdge;  // top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -78,10 +78,10 @@ class StagedSession {
     std::vector<uint32_t> pixels;
     if (dib && copyDC) {
       HGDIOBJ old = SelectObject(copyDC, dib);
-      BitBlt(copyDC, 0, 0, kStagingEdge, kStagingEdge, session.stagingDC.get(), 0, 0, SRCCOPY);
+      BitBlt(copyDC, 0, 0, kMinStagingEdge, kMinStagingEdge, session.stagingDC.get(), 0, 0, SRCCOPY);
       GdiFlush();
       const auto* p = static_cast<const uint32_t*>(bits);
-      pixels.assign(p, p + kStagingEdge * kStagingEdge);
+      pixels.assign(p, p + kMinStagingEdge * kMinStagingEdge);
       for (auto& px : pixels) px &= 0x00FFFFFF;
       SelectObject(copyDC, old);
     }
