@@ -17,7 +17,7 @@
 // target.width x target.height pixels at (target.x, target.y) of dc.
 bool DrawPixels(HDC dc, const std::vector<uint32_t>& pixels, FitRect target);
 
-// Shrinks the part `source` of a GDI+ bitmap into `target` on dc through the
+// Scales the part `source` of a GDI+ bitmap into `target` on dc through the
 // tent filter, transparent parts over black. False when the image is not a
 // bitmap or cannot be read: GDI+ may still draw it.
 bool DrawBitmapFiltered(HDC dc, Gdiplus::GpImage* image, SourceRect source, FitRect target);

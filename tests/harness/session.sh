@@ -6,7 +6,8 @@
 # A guard stops the session when the process that started it (ctest, or the
 # script that called start) is gone, so an interrupted run or a ctest run whose
 # clean-up never came leaves nothing of ours behind.
-#   session.sh start <dir> <prefix>   writes <dir>/env for wine-run.sh and the e2e harness
+#   session.sh start <dir> <prefix>   writes <dir>/env for wine-run.sh and the e2e harness;
+#                                     BRINDORA_SCREEN=WxH sizes the display (1280x720)
 #   session.sh stop <dir>
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -52,7 +53,7 @@ start() {
   # Xvfb writes the display number it found free once it is ready. The old
   # file goes first: the background start truncates it only later.
   rm -f "$dir/display"
-  Xvfb -displayfd 5 -screen 0 1280x720x24 -nolisten tcp -noreset 5>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+  Xvfb -displayfd 5 -screen 0 "${BRINDORA_SCREEN:-1280x720}x24" -nolisten tcp -noreset 5>"$dir/display" >"$dir/xvfb.log" 2>&1 &
   echo $! >>"$dir/pids"
   local number=""
   for _ in $(seq 100); do

@@ -12,11 +12,11 @@ void SettleWindows() {
   }
 }
 
-TestStaging::TestStaging() {
+TestStaging::TestStaging(int edge) : edge_(static_cast<size_t>(edge)) {
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = 1024;
-  info.bmiHeader.biHeight = -1024;  // top-down: row 0 first
+  info.bmiHeader.biWidth = edge;
+  info.bmiHeader.biHeight = -edge;  // top-down: row 0 first
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
@@ -33,7 +33,7 @@ TestStaging::~TestStaging() {
   if (dc_) DeleteDC(dc_);
 }
 
-void TestStaging::Fill(uint32_t rgb) { FillRect(0, 0, 1024, 1024, rgb); }
+void TestStaging::Fill(uint32_t rgb) { FillRect(0, 0, edge(), edge(), rgb); }
 
 void TestStaging::FillRect(int x0, int y0, int x1, int y1, uint32_t rgb) {
   GdiFlush();

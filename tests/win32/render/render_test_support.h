@@ -13,20 +13,22 @@
 // Call after creating a device, before the first frame whose pixels are read.
 void SettleWindows();
 
-// A 1024 x 1024 32-bit staging surface whose pixels the test writes directly.
+// An edge x edge 32-bit staging surface whose pixels the test writes directly.
 class TestStaging {
  public:
-  TestStaging();
+  explicit TestStaging(int edge = 1024);
   TestStaging(const TestStaging&) = delete;
   TestStaging& operator=(const TestStaging&) = delete;
   ~TestStaging();
   HDC dc() const { return dc_; }
   // 0x00RRGGBB at column x, row y (row 0 at the top).
-  uint32_t& at(int x, int y) { return bits_[static_cast<size_t>(y) * 1024 + static_cast<size_t>(x)]; }
+  uint32_t& at(int x, int y) { return bits_[static_cast<size_t>(y) * edge_ + static_cast<size_t>(x)]; }
+  int edge() const { return edge_; }
   void Fill(uint32_t rgb);
   void FillRect(int x0, int y0, int x1, int y1, uint32_t rgb);
 
  private:
+  size_t edge_;
   HDC dc_ = nullptr;
   HBITMAP bitmap_ = nullptr;
   HGDIOBJ previous_ = nullptr;

@@ -245,3 +245,36 @@ TEST(RendererLifecycle, PreviewDeviceFollowsItsWindowEvenWhenPortrait) {
   EXPECT_EQ(desc.Height, 960u);
   EXPECT_EQ(renderer.Release(), S_OK);
 }
+
+TEST(RendererLifecycle, ScreenSizedTexturesTakeTheWholeStagingSurfaceAndCanShrink) {
+  TestWindow window = TestWindow::FullScreen();
+  Renderer renderer;
+  renderer.photoEdge = 2048;
+  HRESULT hr = renderer.Init(window.get());
+  if (hr == D3DERR_NOTAVAILABLE) GTEST_SKIP() << "no Direct3D 9 device on this display";
+  ASSERT_EQ(hr, S_OK);
+  ASSERT_EQ(renderer.photoEdge, 2048);
+  D3DSURFACE_DESC desc;
+  ASSERT_EQ(renderer.effectSurface->GetDesc(&desc), S_OK);
+  EXPECT_EQ(desc.Width, 2048u);
+  EXPECT_FLOAT_EQ(renderer.quad[1].u0, 0.5f / 2048);  // texel centres of the larger texture
+
+  // The whole surface arrives, and the effect pass covers the whole image.
+  TestStaging staging(2048);
+  staging.Fill(0x102030);
+  staging.at(2047, 2047) = kBlue;
+  ASSERT_EQ(renderer.UploadStaging(staging.dc()), S_OK);
+  renderer.SetWorld(1, 1, 0, 0, 0);
+  ASSERT_EQ(renderer.RenderEffect(kEffectOriginal), S_OK);
+  Pixels image = ReadRenderTarget(renderer, renderer.effectSurface.get());
+  ASSERT_EQ(image.width, 2048);
+  EXPECT_EQ(image.at(2047, 2047), kBlue);
+  EXPECT_EQ(image.at(1024, 10), 0x102030u);
+
+  // When the staging surface cannot be that large, the textures follow it down.
+  ASSERT_EQ(renderer.UsePhotoEdge(kMinPhotoEdge), S_OK);
+  ASSERT_EQ(renderer.photoSurface->GetDesc(&desc), S_OK);
+  EXPECT_EQ(desc.Width, 1024u);
+  EXPECT_FLOAT_EQ(renderer.quad[1].u0, 0.5f / 1024);
+  EXPECT_EQ(renderer.Release(), S_OK);
+}
