@@ -3,9 +3,11 @@ resolution chart twice the screen's longer side on a 1920 x 1080 and on a
 3840 x 2160 screen (each an Xvfb of its own, with a Wine prefix of its own),
 the frame is frozen with Space and the screenshot measured.
 
-- Sharp: stripes of 6 and 8 chart pixels (3 and 4 screen pixels and more,
-  at any zoom) show at their own frequency with most of their contrast. A
-  surface of fewer texels than the screen has pixels cannot hold them.
+- Sharp: stripes of 6 and 8 chart pixels (3.2 and 4.3 texels of a surface of
+  the screen's size, 3 and 4 screen pixels or more at any zoom) show at their
+  own frequency with most of their contrast. On a 1024 surface they are 1.6
+  and 2.1 texels at 1920 x 1080 and half that at 3840 x 2160: at or past what
+  it holds, they blur and beat.
 - Clean: 1-pixel stripes, finer than any surface of the screen's size holds,
   turn into an even mid-grey, not into stripes of some other width.
 
@@ -29,7 +31,7 @@ SCREENS = [(1920, 1080), (3840, 2160)]
 SHARP_CONTRAST = {6: 0.40, 8: 0.60}
 # Most amplitude at any other frequency, in the same unit. Sharp patches keep
 # about 0.1 (the bilinear images of their own stripes); an aliased fit
-# beats at 0.3 to 0.6.
+# beats at 0.3 to 1.
 SHARP_STRAY = 0.25
 # 1-pixel stripes filtered before reduction leave ripples of a few hundredths
 # on their grey; reduced without a filter they beat with 0.5 and more.
