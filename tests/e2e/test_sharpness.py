@@ -11,6 +11,8 @@ the frame is frozen with Space and the screenshot measured.
 - Clean: 1-pixel stripes, finer than any surface of the screen's size holds,
   turn into an even mid-grey, not into stripes of some other width.
 
+The chart is shown as a PNG and as a JPEG, which take different decoders.
+
 The screenshots and the measured figures are kept in the test output."""
 
 import subprocess
@@ -136,13 +138,21 @@ def write_figures(name, size, chart_size, mapping, groups, results):
     return lines
 
 
-def test_chart_is_sharp_and_free_of_moire(screen, saver, tmp_path):
+@pytest.mark.parametrize("kind", ["png", "jpeg"])
+def test_chart_is_sharp_and_free_of_moire(screen, kind, saver, tmp_path):
+    """A PNG goes through GDI+, a JPEG through the scaled JPEG decoder."""
     size, env = screen
     chart_size = 2 * max(size)
     chart = write_chart(tmp_path / "chart.png", chart_size)
+    if kind == "jpeg":
+        # Best quality, no chroma subsampling: the stripes are the chart's, not the encoder's.
+        jpeg = chart.with_suffix(".jpg")
+        subprocess.run(["convert", str(chart), "-quality", "100", "-sampling-factor", "1x1", str(jpeg)], check=True,
+                       timeout=60)
+        chart = jpeg
     write_settings(saver.ini, photos=[windows_path(chart)], slide_time=SLIDE_TIME)
     saver.start("/s", env=env)
-    name = f"sharpness-{size[0]}x{size[1]}"
+    name = f"sharpness-{size[0]}x{size[1]}-{kind}"
     mapping, measures = frozen_frame(saver, env, chart_size, name)
     groups = summarise(measures)
     # The chart spans the screen's longer side at zoom 1.
