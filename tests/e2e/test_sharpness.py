@@ -21,7 +21,7 @@ import time
 import pytest
 
 from harness import OUT, private_display, screenshot, wait_until
-from resolution_chart import SHARP, find_markers, measure_chart, shot_pixels, write_chart
+from resolution_chart import FINE, SHARP, find_markers, measure_chart, shot_pixels, write_chart
 from settings_files import windows_path, write_settings
 from wine_prefix import Prefix
 
@@ -104,21 +104,21 @@ def checks(groups, zoom):
             results.append((contrast >= SHARP_CONTRAST[period],
                             f"sharp {period} px {way}: contrast {contrast:.2f} >= {SHARP_CONTRAST[period]:.2f}"))
             results.append((stray <= SHARP_STRAY, f"sharp {period} px {way}: stray {stray:.2f} <= {SHARP_STRAY:.2f}"))
-        found = [m for (kind, _, v), ms in groups.items() if kind == "fine" and v == vertical for m in ms]
+        found = groups.get(("fine", FINE, vertical), [])
         if not found:
-            results.append((False, f"fine {way}: no patch wholly on screen"))
+            results.append((False, f"fine {FINE} px {way}: no patch wholly on screen"))
             continue
         stray = max(m.stray for m in found)
         low, high = min(m.mean for m in found), max(m.mean for m in found)
-        results.append((stray <= FINE_STRAY, f"fine 2 px {way}: stray {stray:.2f} <= {FINE_STRAY:.2f}"))
+        results.append((stray <= FINE_STRAY, f"fine {FINE} px {way}: stray {stray:.2f} <= {FINE_STRAY:.2f}"))
         results.append((FINE_MEAN[0] <= low and high <= FINE_MEAN[1],
-                        f"fine 2 px {way}: mean {low:.2f}..{high:.2f} within {FINE_MEAN[0]}..{FINE_MEAN[1]}"))
+                        f"fine {FINE} px {way}: mean {low:.2f}..{high:.2f} within {FINE_MEAN[0]}..{FINE_MEAN[1]}"))
     return results
 
 
 def write_figures(name, size, chart_size, mapping, groups, results):
     mx, my = mapping
-    lines = [f"screen {size[0]}x{size[1]}, chart {chart_size}x{chart_size} px",
+    lines = [f"{name}: screen {size[0]}x{size[1]}, chart {chart_size}x{chart_size} px",
              f"on-screen scale x {mx.scale:.4f} y {my.scale:.4f} screen px per chart px "
              f"(marker fit within {max(mx.residual, my.residual):.2f} px)",
              "",
