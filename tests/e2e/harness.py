@@ -9,6 +9,7 @@ import os
 import shutil
 import subprocess
 import time
+from contextlib import contextmanager
 from pathlib import Path
 
 
@@ -76,6 +77,25 @@ def screenshot(name=None, env=None):
 def set_root_colour(colour):
     """Paints the bare X screen, so a saver window is told apart from it."""
     run_x("xsetroot", "-solid", colour)
+
+
+@contextmanager
+def private_display(width, height):
+    """An Xvfb screen of its own of the given size: yields its DISPLAY and
+    stops exactly the server it started."""
+    read, write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x24", "-nolisten",
+                               "tcp", "-noreset"], pass_fds=(write,), stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    os.close(write)
+    try:
+        with os.fdopen(read) as ready:
+            number = ready.readline().strip()
+        assert number.isdigit(), "Xvfb did not start"
+        yield f":{number}"
+    finally:
+        server.terminate()
+        server.wait(timeout=10)
 
 
 def wait_until(condition, timeout, step=0.1):

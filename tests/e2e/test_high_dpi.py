@@ -14,7 +14,7 @@ from itertools import combinations
 
 import pytest
 
-from harness import OUT, SCR, wait_until
+from harness import OUT, SCR, private_display, wait_until
 from settings_files import solid_png, windows_path, write_settings
 from wine_prefix import Prefix
 
@@ -31,18 +31,9 @@ GROUPBOX, CHECKBOXES, ICON = 7, (2, 3, 5, 6), 3
 
 @pytest.fixture(scope="module")
 def display():
-    """A private Xvfb the size of a 4K monitor, stopped by its own process id."""
-    read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "{}x{}x24".format(*SCREEN),
-                               "-nolisten", "tcp", "-noreset"], pass_fds=(write,), stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL)
-    os.close(write)
-    with os.fdopen(read) as ready:
-        number = ready.readline().strip()
-    assert number.isdigit(), "Xvfb did not start"
-    yield f":{number}"
-    server.terminate()
-    server.wait(timeout=10)
+    """A private Xvfb the size of a 4K monitor."""
+    with private_display(*SCREEN) as name:
+        yield name
 
 
 @pytest.fixture(scope="module")
