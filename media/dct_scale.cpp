@@ -17,7 +17,7 @@ uint32_t DctScaleDenominator(uint32_t width, uint32_t height, int fitMode, int e
     needHeight = static_cast<uint32_t>(rect.height);
   }
   for (uint32_t n : {8u, 4u, 2u}) {
-    if (ScaledSide(width, n) >= needWidth && ScaledSide(height, n) >= needHeight) return n;
+    if (NearlyCovers(ScaledSide(width, n), needWidth) && NearlyCovers(ScaledSide(height, n), needHeight)) return n;
   }
   return 1;
 }

@@ -124,9 +124,10 @@ TEST_F(JpegDecodeTest, DecodesAtTheSmallestScaleThatCoversTheFit) {
   ASSERT_TRUE(bands);
   EXPECT_EQ(bands->width, 3000u);
   EXPECT_EQ(bands->height, 4000u);
-  EXPECT_EQ(bands->scaledWidth, 1500u);
-  EXPECT_EQ(bands->scaledHeight, 2000u);
-  EXPECT_EQ(bands->pixels.size(), size_t{1500} * 2000 * 4);
+  // 750 x 1000 for a 768 x 1024 letterbox: within a sixteenth.
+  EXPECT_EQ(bands->scaledWidth, 750u);
+  EXPECT_EQ(bands->scaledHeight, 1000u);
+  EXPECT_EQ(bands->pixels.size(), size_t{750} * 1000 * 4);
 
   // The stripes land where the full-size PNG's do: rows 128 and 896.
   ASSERT_EQ(Decode(Fixture(L"jpeg\\bands_3000x4000.jpg"), 1), S_OK);
@@ -178,8 +179,8 @@ TEST_F(JpegDecodeTest, CmykIsLeftToGdiplus) {
 }
 
 TEST_F(JpegDecodeTest, AMemoryLimitRefusesRatherThanExhausts) {
-  // 1500 x 2000 at four bytes is 12 MB: a 4 MB limit cannot hold it.
-  EXPECT_FALSE(DecodeFile(Fixture(L"jpeg\\bands_3000x4000.jpg"), kLetterbox, size_t{4} << 20));
+  // 750 x 1000 at four bytes is 3 MB: a 2 MB limit cannot hold it.
+  EXPECT_FALSE(DecodeFile(Fixture(L"jpeg\\bands_3000x4000.jpg"), kLetterbox, size_t{2} << 20));
   // A progressive file keeps every coefficient of the full picture (36 MB
   // here) whatever the scale: 30 MB holds the baseline file's needs only.
   const std::wstring progressive = Fixture(L"jpeg\\bands_3000x4000_progressive.jpg");
@@ -187,8 +188,8 @@ TEST_F(JpegDecodeTest, AMemoryLimitRefusesRatherThanExhausts) {
   EXPECT_FALSE(DecodeFile(progressive, kLetterbox, size_t{30} << 20));
   const auto whole = DecodeFile(progressive, kLetterbox);
   ASSERT_TRUE(whole);
-  EXPECT_EQ(whole->scaledWidth, 1500u);
-  EXPECT_EQ(whole->scaledHeight, 2000u);
+  EXPECT_EQ(whole->scaledWidth, 750u);
+  EXPECT_EQ(whole->scaledHeight, 1000u);
 }
 
 TEST_F(JpegDecodeTest, A192MegapixelJpegIsShownFromAnEighthOfIt) {
