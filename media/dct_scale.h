@@ -10,12 +10,12 @@
 // letterboxed rectangle, per direction.
 uint32_t DctScaleDenominator(uint32_t width, uint32_t height, int fitMode, int edge);
 
-// Whether `scaled` pixels may stand for `needed`: at most a sixteenth short.
-// Enlarging by up to 6.7% costs no visible detail, and it spares a full-size
+// Whether `scaled` pixels may stand for `needed`: at most a 32nd short.
+// Enlarging by up to 3.2% costs no visible detail, and it spares a full-size
 // decode (four times the memory and twice the time) where the picture falls
 // just short of the surface, as a 24-megapixel photo's 2000-pixel half does
 // of 2048.
-constexpr bool NearlyCovers(uint64_t scaled, uint64_t needed) { return scaled * 16 >= needed * 15; }
+constexpr bool NearlyCovers(uint64_t scaled, uint64_t needed) { return scaled * 32 >= needed * 31; }
 
 // A side of `length` pixels decoded at 1/denominator.
 constexpr uint32_t ScaledSide(uint32_t length, uint32_t denominator) {

@@ -11,21 +11,21 @@ constexpr int kLetterbox = 0;
 TEST(DctScaleDenominator, LetterboxShrinksUntilTheDrawnRectangleWouldRunShort) {
   // 6000 x 4000 draws 1024 x 682: 1/4 gives 1500 x 1000, 1/8 only 750 x 500.
   EXPECT_EQ(DctScaleDenominator(6000, 4000, kLetterbox, 1024), 4u);
-  EXPECT_EQ(DctScaleDenominator(4000, 3000, kLetterbox, 1024), 4u);  // 1000 wide: a sixteenth short at most
+  EXPECT_EQ(DctScaleDenominator(4000, 3000, kLetterbox, 1024), 4u);  // 1000 wide: a 32nd short at most
   EXPECT_EQ(DctScaleDenominator(3000, 2250, kLetterbox, 1024), 2u);  // 750 wide at 1/4 is too few
   EXPECT_EQ(DctScaleDenominator(16000, 12000, kLetterbox, 1024), 8u);
   EXPECT_EQ(DctScaleDenominator(2250, 3000, 1, 1024), 2u);  // portrait: the height counts
-  EXPECT_EQ(DctScaleDenominator(7680, 5760, 3, 1024), 8u);  // 960 x 720 for 1024 x 768 at 1/8
-  EXPECT_EQ(DctScaleDenominator(7672, 5754, 3, 1024), 4u);  // 959 wide at 1/8
-  EXPECT_EQ(DctScaleDenominator(7673, 5755, 3, 1024), 8u);  // libjpeg rounds 959.1 up to 960
+  EXPECT_EQ(DctScaleDenominator(7936, 5952, 3, 1024), 8u);  // 992 x 744 for 1024 x 768 at 1/8
+  EXPECT_EQ(DctScaleDenominator(7928, 5946, 3, 1024), 4u);  // 991 wide at 1/8
+  EXPECT_EQ(DctScaleDenominator(7929, 5947, 3, 1024), 8u);  // libjpeg rounds 991.1 up to 992
 }
 
 TEST(DctScaleDenominator, CropNeedsTheShorterSideAtFullSurfaceEdge) {
   EXPECT_EQ(DctScaleDenominator(6000, 4000, kFitSquareCrop, 1024), 4u);  // 1000 for 1024
   EXPECT_EQ(DctScaleDenominator(16000, 12000, kFitSquareCrop, 1024), 8u);
   EXPECT_EQ(DctScaleDenominator(3000, 4000, kFitSquareCrop, 1024), 2u);   // 750 at 1/4
-  EXPECT_EQ(DctScaleDenominator(7672, 30000, kFitSquareCrop, 1024), 4u);  // 959 at 1/8
-  EXPECT_EQ(DctScaleDenominator(30000, 7673, kFitSquareCrop, 1024), 8u);
+  EXPECT_EQ(DctScaleDenominator(7928, 30000, kFitSquareCrop, 1024), 4u);  // 991 at 1/8
+  EXPECT_EQ(DctScaleDenominator(30000, 7929, kFitSquareCrop, 1024), 8u);
   // A larger surface needs more pixels; a 24-megapixel photo is still
   // decoded at half its size for a 2048 surface, not whole.
   EXPECT_EQ(DctScaleDenominator(6000, 4000, kLetterbox, 2048), 2u);
@@ -35,8 +35,8 @@ TEST(DctScaleDenominator, CropNeedsTheShorterSideAtFullSurfaceEdge) {
 
 TEST(DctScaleDenominator, SmallOrThinPicturesAreDecodedWhole) {
   EXPECT_EQ(DctScaleDenominator(1000, 1000, kLetterbox, 1024), 1u);
-  EXPECT_EQ(DctScaleDenominator(1918, 1918, kLetterbox, 1024), 1u);
-  EXPECT_EQ(DctScaleDenominator(1919, 1919, kLetterbox, 1024), 2u);  // 959.5 rounds up to 960
+  EXPECT_EQ(DctScaleDenominator(1982, 1982, kLetterbox, 1024), 1u);
+  EXPECT_EQ(DctScaleDenominator(1983, 1983, kLetterbox, 1024), 2u);  // 991.5 rounds up to 992
   // 1030 x 3 draws 1024 x 2: no room to shrink the width.
   EXPECT_EQ(DctScaleDenominator(1030, 3, kLetterbox, 1024), 1u);
   EXPECT_EQ(DctScaleDenominator(0, 0, kLetterbox, 1024), 1u);
@@ -56,7 +56,7 @@ TEST(DctScaleDenominator, TheChosenScaleIsTheSmallestThatCoversTheFit) {
             needH = static_cast<uint32_t>(r.height);
           }
           auto covers = [&](uint32_t n) {
-            return ScaledSide(sourceW, n) * 16 >= needW * 15 && ScaledSide(sourceH, n) * 16 >= needH * 15;
+            return ScaledSide(sourceW, n) * 32 >= needW * 31 && ScaledSide(sourceH, n) * 32 >= needH * 31;
           };
           const uint32_t n = DctScaleDenominator(w, h, fit, edge);
           // A picture smaller than the fit is decoded whole and enlarged.

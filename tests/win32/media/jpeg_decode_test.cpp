@@ -124,7 +124,7 @@ TEST_F(JpegDecodeTest, DecodesAtTheSmallestScaleThatCoversTheFit) {
   ASSERT_TRUE(bands);
   EXPECT_EQ(bands->width, 3000u);
   EXPECT_EQ(bands->height, 4000u);
-  // 750 x 1000 for a 768 x 1024 letterbox: within a sixteenth.
+  // 750 x 1000 for a 768 x 1024 letterbox: within a 32nd.
   EXPECT_EQ(bands->scaledWidth, 750u);
   EXPECT_EQ(bands->scaledHeight, 1000u);
   EXPECT_EQ(bands->pixels.size(), size_t{750} * 1000 * 4);
