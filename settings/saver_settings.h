@@ -93,7 +93,7 @@ void ReadCodeList(const std::function<int32_t(int key)>& readKey, int capacity, 
 // 0: no pixel shader 1.1; 1: 1.1 up to below 1.4; 2: 1.4 or later.
 int ShaderLevelFromVersion(uint32_t pixelShaderVersion);
 
-// The photo texture is 1024 x 1024; smaller limits cannot show a photo.
+// The photo texture is at least 1024 x 1024; smaller limits cannot show a photo.
 constexpr bool SupportsLargeTextures(uint32_t maxWidth, uint32_t maxHeight) {
   return maxWidth >= 1024 && maxHeight >= 1024;
 }
