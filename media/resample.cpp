@@ -61,32 +61,35 @@ std::vector<uint32_t> ResampleTent(const PixelRows& source, SourceRect rect, uin
   if (source.width == 0 || source.height == 0 || targetWidth == 0 || targetHeight == 0 || !source.row) return {};
   const std::vector<Taps> columns = TentTaps(rect.x, rect.width, targetWidth, source.width);
   const std::vector<Taps> rows = TentTaps(rect.y, rect.height, targetHeight, source.height);
-  const uint32_t firstRow = rows.front().first;
-  const auto endRow = static_cast<uint32_t>(rows.back().first + rows.back().weights.size());
-
-  // Across first: every source row needed, filtered to the target's width.
-  std::vector<uint32_t> across(size_t{targetWidth} * (endRow - firstRow));
+  // Each target row reads a few consecutive source rows, later rows later:
+  // the rows filtered across to the target's width wait in a ring just long
+  // enough, so a photo of any height costs a few rows of memory.
+  size_t ringRows = 1;
+  for (const Taps& taps : rows) ringRows = std::max(ringRows, taps.weights.size());
+  std::vector<uint32_t> ring(size_t{targetWidth} * ringRows);
+  auto ringRow = [&](uint32_t sy) { return ring.data() + (sy % ringRows) * targetWidth; };
+  uint32_t nextRow = rows.front().first;
   float sum[3];
-  for (uint32_t sy = firstRow; sy < endRow; ++sy) {
-    const uint32_t* line = source.row(sy);
-    if (!line) return {};
-    uint32_t* out = across.data() + size_t{sy - firstRow} * targetWidth;
-    for (uint32_t tx = 0; tx < targetWidth; ++tx) {
-      const Taps& taps = columns[tx];
-      sum[0] = sum[1] = sum[2] = 0;
-      for (size_t k = 0; k < taps.weights.size(); ++k) Accumulate(sum, line[taps.first + k], taps.weights[k]);
-      out[tx] = Pack(sum);
-    }
-  }
 
-  // Then down: each target row from the filtered rows under it.
   std::vector<uint32_t> target(size_t{targetWidth} * targetHeight);
   std::vector<float> sums(size_t{targetWidth} * 3);
   for (uint32_t ty = 0; ty < targetHeight; ++ty) {
-    std::fill(sums.begin(), sums.end(), 0.0f);
     const Taps& taps = rows[ty];
+    nextRow = std::max(nextRow, taps.first);
+    for (; nextRow < taps.first + taps.weights.size(); ++nextRow) {
+      const uint32_t* line = source.row(nextRow);
+      if (!line) return {};
+      uint32_t* out = ringRow(nextRow);
+      for (uint32_t tx = 0; tx < targetWidth; ++tx) {
+        const Taps& across = columns[tx];
+        sum[0] = sum[1] = sum[2] = 0;
+        for (size_t k = 0; k < across.weights.size(); ++k) Accumulate(sum, line[across.first + k], across.weights[k]);
+        out[tx] = Pack(sum);
+      }
+    }
+    std::fill(sums.begin(), sums.end(), 0.0f);
     for (size_t k = 0; k < taps.weights.size(); ++k) {
-      const uint32_t* line = across.data() + (taps.first + k - firstRow) * size_t{targetWidth};
+      const uint32_t* line = ringRow(static_cast<uint32_t>(taps.first + k));
       for (uint32_t tx = 0; tx < targetWidth; ++tx) Accumulate(&sums[size_t{tx} * 3], line[tx], taps.weights[k]);
     }
     uint32_t* out = target.data() + size_t{ty} * targetWidth;

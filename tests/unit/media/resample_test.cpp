@@ -51,6 +51,15 @@ TEST(ResampleTent, StripesTheTargetCanHoldKeepTheirContrast) {
   const auto [low, high] = RowRange(out, 300, 2);
   EXPECT_LE(low, 40);
   EXPECT_GE(high, 215);
+
+  // The same stripes lying across: each target row from the right source rows.
+  std::vector<uint32_t> across(8 * 600);
+  for (uint32_t y = 0; y < 600; ++y) std::fill_n(across.begin() + y * 8, 8, src[y]);
+  const auto down = ResampleTent({across.data(), 8, 600}, {0, 0, 8, 600}, 4, 300);
+  for (uint32_t y = 4; y + 4 < 300; ++y) {
+    const int want = Blue(out[y]);  // the row of the stripes standing upright
+    EXPECT_NEAR(Blue(down[size_t{y} * 4 + 1]), want, 1) << y;
+  }
 }
 
 TEST(ResampleTent, FlatPicturesStayFlatToTheirEdgesAndChannelsStayApart) {
