@@ -54,10 +54,6 @@ int Random15() {
   return static_cast<int>(generator() & 0x7FFF);
 }
 
-}  // namespace
-
-namespace {
-
 // Our filter rather than GDI+'s scaling: reducing, GDI+ samples without
 // filtering first (under Wine at any quality setting), so fine stripes would
 // turn into moiré; enlarging onto a screen-sized surface, it takes half a

@@ -17,7 +17,6 @@ std::optional<ScaledJpeg> LoadScaledJpeg(const wchar_t* path, int fitMode, int e
 }
 
 bool DrawScaledJpeg(HDC dc, const ScaledJpeg& jpeg, double x, double y, double width, double height, FitRect target) {
-  if (target.width <= 0 || target.height <= 0) return true;  // nothing to draw, as for GDI+
   const double scaleX = static_cast<double>(jpeg.scaledWidth) / jpeg.width;
   const double scaleY = static_cast<double>(jpeg.scaledHeight) / jpeg.height;
   const PixelView source{reinterpret_cast<const uint32_t*>(jpeg.pixels.data()), jpeg.scaledWidth, jpeg.scaledHeight};

@@ -148,6 +148,20 @@ HRESULT Renderer::WriteQuad() {
   return S_OK;
 }
 
+// Textures the device samples: dynamic where the card has them (the photo is
+// rewritten every slide), else managed.
+DWORD Renderer::SampledUsage() const { return dynamicTextures_ ? D3DUSAGE_DYNAMIC : 0; }
+D3DPOOL Renderer::SampledPool() const { return dynamicTextures_ ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED; }
+
+HRESULT Renderer::CreateTextureAndSurface(UINT width, UINT height, DWORD usage, D3DPOOL pool,
+                                          ComRef<IDirect3DTexture9>& texture, ComRef<IDirect3DSurface9>& surface) {
+  if (HRESULT hr = device->CreateTexture(width, height, 1, usage, D3DFMT_X8R8G8B8, pool, texture.put(), nullptr);
+      FAILED(hr)) {
+    return hr;
+  }
+  return texture->GetSurfaceLevel(0, surface.put());
+}
+
 HRESULT Renderer::CreatePhotoTextures(int edge) {
   device->SetTexture(0, nullptr);
   device->SetTexture(1, nullptr);
@@ -156,19 +170,15 @@ HRESULT Renderer::CreatePhotoTextures(int edge) {
   effectSurface.reset();
   effectTexture.reset();
   const auto side = static_cast<UINT>(edge);
+  if (HRESULT hr = CreateTextureAndSurface(side, side, SampledUsage(), SampledPool(), photoTexture, photoSurface);
+      FAILED(hr)) {
+    return hr;
+  }
   if (HRESULT hr =
-          device->CreateTexture(side, side, 1, dynamicTextures_ ? D3DUSAGE_DYNAMIC : 0, D3DFMT_X8R8G8B8,
-                                dynamicTextures_ ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED, photoTexture.put(), nullptr);
+          CreateTextureAndSurface(side, side, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, effectTexture, effectSurface);
       FAILED(hr)) {
     return hr;
   }
-  if (HRESULT hr = photoTexture->GetSurfaceLevel(0, photoSurface.put()); FAILED(hr)) return hr;
-  if (HRESULT hr = device->CreateTexture(side, side, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT,
-                                         effectTexture.put(), nullptr);
-      FAILED(hr)) {
-    return hr;
-  }
-  if (HRESULT hr = effectTexture->GetSurfaceLevel(0, effectSurface.put()); FAILED(hr)) return hr;
   photoEdge = edge;
   if (HRESULT hr = WriteQuad(); FAILED(hr)) return hr;
   if (HRESULT hr = device->SetTexture(0, photoTexture.get()); FAILED(hr)) return hr;
@@ -188,13 +198,10 @@ HRESULT Renderer::InitTextures(const D3DCAPS9& caps) {
   if (FAILED(made) && photoEdge > kMinPhotoEdge) made = CreatePhotoTextures(kMinPhotoEdge);
   if (FAILED(made)) return made;
 
-  if (HRESULT hr =
-          device->CreateTexture(kToneEntries, 1, 1, dynamicTextures_ ? D3DUSAGE_DYNAMIC : 0, D3DFMT_X8R8G8B8,
-                                dynamicTextures_ ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED, toneTexture.put(), nullptr);
+  if (HRESULT hr = CreateTextureAndSurface(kToneEntries, 1, SampledUsage(), SampledPool(), toneTexture, toneSurface);
       FAILED(hr)) {
     return hr;
   }
-  if (HRESULT hr = toneTexture->GetSurfaceLevel(0, toneSurface.put()); FAILED(hr)) return hr;
   FillToneCurve();
   if (HRESULT hr = device->SetTexture(2, toneTexture.get()); FAILED(hr)) return hr;
   // Black at once: until the first photo is drawn (or when there is none) the

@@ -76,6 +76,10 @@ class Renderer {
   HRESULT InitGeometry();
   HRESULT InitTextures(const D3DCAPS9& caps);
   HRESULT CreatePhotoTextures(int edge);
+  HRESULT CreateTextureAndSurface(UINT width, UINT height, DWORD usage, D3DPOOL pool,
+                                  ComRef<IDirect3DTexture9>& texture, ComRef<IDirect3DSurface9>& surface);
+  DWORD SampledUsage() const;
+  D3DPOOL SampledPool() const;
   HRESULT WriteQuad();
   void SetProjection(float width, float height);
   bool dynamicTextures_ = false;

@@ -76,11 +76,13 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
     session.renderer.photoEdge = fullScreen ? ScreenPhotoEdge(window) : kMinPhotoEdge;
     Check(session.renderer.Init(window));
     session.frameInterval = session.renderer.frameInterval;
-    if (FAILED(CreateStagingSurface(session, window, session.renderer.photoEdge)) &&
-        session.renderer.photoEdge > kMinPhotoEdge) {
+    HRESULT staged = CreateStagingSurface(session, window, session.renderer.photoEdge);
+    if (FAILED(staged) && session.renderer.photoEdge > kMinPhotoEdge) {
+      // Memory refuses a screen-sized bitmap: both sides go back to the smallest size.
       Check(session.renderer.UsePhotoEdge(kMinPhotoEdge));
+      staged = CreateStagingSurface(session, window, kMinPhotoEdge);
     }
-    Check(CreateStagingSurface(session, window, session.renderer.photoEdge));
+    Check(staged);
     Check(StartStagingGraphics(session));
     Check(CreateLoaderEvents(session));
     Check(StartLoaderThread(session));
