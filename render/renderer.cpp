@@ -46,8 +46,19 @@ HRESULT Renderer::Init(HWND window) {
   return result;
 }
 
+HRESULT Renderer::CreateDirect3D() {
+  if (!d3d) d3d = ComRef<IDirect3D9>(Direct3DCreate9(D3D_SDK_VERSION));
+  return d3d ? S_OK : E_FAIL;
+}
+
+int Renderer::PhotoEdgeTheCardTakes(int wanted) const {
+  D3DCAPS9 caps;
+  if (!d3d || FAILED(d3d->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps))) return wanted;
+  return PhotoEdgeWithin(wanted, caps.MaxTextureWidth, caps.MaxTextureHeight);
+}
+
 HRESULT Renderer::InitDevice(HWND window, D3DCAPS9& caps) {
-  d3d = ComRef<IDirect3D9>(Direct3DCreate9(D3D_SDK_VERSION));
+  CreateDirect3D();
   auto tell = [window](const wchar_t* text, const wchar_t* caption) { showMessage(window, text, caption); };
   if (HRESULT hr = CheckDeviceCaps(d3d.get(), caps, tell); FAILED(hr)) return hr;
   DWORD vertexProcessing = (caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT) && caps.VertexShaderVersion >= 0xFFFE0101
@@ -185,12 +196,6 @@ HRESULT Renderer::CreatePhotoTextures(int edge) {
   return device->SetTexture(1, effectTexture.get());
 }
 
-HRESULT Renderer::UsePhotoEdge(int edge) {
-  if (!device) return E_FAIL;
-  if (edge == photoEdge && photoTexture && effectTexture) return S_OK;
-  return CreatePhotoTextures(edge);
-}
-
 HRESULT Renderer::InitTextures(const D3DCAPS9& caps) {
   dynamicTextures_ = (caps.Caps2 & D3DCAPS2_DYNAMICTEXTURES) != 0;
   HRESULT made = CreatePhotoTextures(photoEdge);
@@ -246,11 +251,18 @@ void Renderer::SetWorld(float scaleX, float scaleY, float offsetX, float offsetY
   device->SetTransform(D3DTS_WORLD, &world);
 }
 
-HRESULT Renderer::UploadStaging(HDC stagingDC) {
+HRESULT Renderer::UploadStaging(HDC stagingDC, int stagingEdge) {
   if (!photoSurface) return E_FAIL;
   HDC textureDC = nullptr;
   if (FAILED(photoSurface->GetDC(&textureDC))) return E_FAIL;
-  BitBlt(textureDC, 0, 0, photoEdge, photoEdge, stagingDC, 0, 0, SRCCOPY);
+  if (stagingEdge == photoEdge) {
+    BitBlt(textureDC, 0, 0, photoEdge, photoEdge, stagingDC, 0, 0, SRCCOPY);
+  } else {
+    // Only when the textures came out smaller than the surface: averaged, not dropped.
+    SetStretchBltMode(textureDC, HALFTONE);
+    SetBrushOrgEx(textureDC, 0, 0, nullptr);
+    StretchBlt(textureDC, 0, 0, photoEdge, photoEdge, stagingDC, 0, 0, stagingEdge, stagingEdge, SRCCOPY);
+  }
   if (FAILED(photoSurface->ReleaseDC(textureDC))) return E_FAIL;
   return S_OK;
 }

@@ -20,14 +20,16 @@ class Renderer {
   // Releases in the fixed order whatever a session left behind.
   ~Renderer() { Release(); }
 
+  // Makes the Direct3D object Init then uses, unless there is one already.
+  HRESULT CreateDirect3D();
+  // `wanted` lowered to the largest texture the card takes.
+  int PhotoEdgeTheCardTakes(int wanted) const;
   HRESULT Init(HWND window);
   // Always S_OK; safe on a renderer whose Init stopped half-way.
   HRESULT Release();
-  // Copies the photoEdge x photoEdge staging surface into the photo texture.
-  HRESULT UploadStaging(HDC stagingDC);
-  // Remakes the photo and effect textures at `edge` texels (when the staging
-  // surface cannot be made as large as the textures).
-  HRESULT UsePhotoEdge(int edge);
+  // Copies the stagingEdge x stagingEdge staging surface into the photo
+  // texture, scaled when the card or memory left the texture smaller.
+  HRESULT UploadStaging(HDC stagingDC, int stagingEdge);
   void SetWorld(float scaleX, float scaleY, float offsetX, float offsetY, float angle);
   HRESULT DrawFrame();
   HRESULT FillToneCurve();
@@ -64,7 +66,7 @@ class Renderer {
   int shaderLevel = 0;
   bool fullScreen = true;
   // Texels of the photo and effect textures along each side: set before Init
-  // to what the screen wants; Init lowers it to what the card takes, and to
+  // to the staging surface's; Init lowers it to what the card takes, and to
   // kMinPhotoEdge when the larger textures cannot be made.
   int photoEdge = kMinPhotoEdge;
 

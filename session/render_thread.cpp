@@ -24,7 +24,8 @@ void BeginSlide(SlideshowSession& session, uint32_t now) {
   session.shownIndex =
       session.photoIndex == 0 ? static_cast<uint32_t>(session.photoFiles.Count() - 1) : session.photoIndex - 1;
   BeginSlideChoices(session);
-  BeginSlideOnDevice(session.renderer, session.stagingDC.get(), session.slide.effectCode, session.frame);
+  BeginSlideOnDevice(session.renderer, session.stagingDC.get(), session.stagingEdge, session.slide.effectCode,
+                     session.frame);
   session.slideStart = now;
   SetEvent(session.loadPhotoEvent.get());
 }

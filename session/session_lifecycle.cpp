@@ -54,7 +54,10 @@ void ReleaseSession(SlideshowSession& session) {
 }  // namespace
 
 HRESULT BeginSession(HWND window, bool fullScreen, SlideshowSession& session) {
-  LoadSettings();
+  // Making a Direct3D object is slow (a good part of a second under Wine): the
+  // capability check and the device share one.
+  session.renderer.CreateDirect3D();
+  LoadSettings(session.renderer.d3d.get());
   LimitEffectsToShaderLevel();
   CopyShowSettings(session, saverSettings);
   // The loader walks the folders; the music starts when it is done
@@ -73,26 +76,27 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
     session.fineTimer.Begin(1);
     // Full screen, the photo gets as many texels as the screen has pixels
     // (the card and memory permitting); the preview keeps the smallest size.
-    session.renderer.photoEdge = fullScreen ? ScreenPhotoEdge(window) : kMinPhotoEdge;
-    Check(session.renderer.Init(window));
-    session.frameInterval = session.renderer.frameInterval;
-    HRESULT staged = CreateStagingSurface(session, window, session.renderer.photoEdge);
-    if (FAILED(staged) && session.renderer.photoEdge > kMinPhotoEdge) {
-      // Memory refuses a screen-sized bitmap: both sides go back to the smallest size.
-      Check(session.renderer.UsePhotoEdge(kMinPhotoEdge));
-      staged = CreateStagingSurface(session, window, kMinPhotoEdge);
-    }
+    session.renderer.CreateDirect3D();
+    const int wanted = fullScreen ? session.renderer.PhotoEdgeTheCardTakes(ScreenPhotoEdge(window)) : kMinPhotoEdge;
+    HRESULT staged = CreateStagingSurface(session, window, wanted);
+    if (FAILED(staged) && wanted > kMinPhotoEdge) staged = CreateStagingSurface(session, window, kMinPhotoEdge);
     Check(staged);
     Check(StartStagingGraphics(session));
     Check(CreateLoaderEvents(session));
     Check(StartLoaderThread(session));
 
-    // The first request; the render thread's first frame waits for its
+    // The first request, before the device: the photo decodes while the
+    // device is made. The render thread's first frame waits for its
     // completion, however long a sleeping disk or a run of bad files takes,
     // while the window thread goes on (black screen, keys, music).
     SetEvent(session.loadPhotoEvent.get());
     session.firstFrame = true;
 
+    // Textures the card or memory refuses at this size come out smaller; the
+    // upload then scales.
+    session.renderer.photoEdge = session.stagingEdge;
+    Check(session.renderer.Init(window));
+    session.frameInterval = session.renderer.frameInterval;
     Check(StartRenderThread(session));
   } catch (const StartFailure& failure) {
     ReleaseSession(session);

@@ -30,10 +30,14 @@ HRESULT CheckDeviceCaps(IDirect3D9* d3d, D3DCAPS9& caps,
   return S_OK;
 }
 
-HRESULT CheckGraphicsCaps() {
-  ComRef<IDirect3D9> d3d(Direct3DCreate9(D3D_SDK_VERSION));
+HRESULT CheckGraphicsCaps(IDirect3D9* d3d) {
   D3DCAPS9 caps;
-  if (HRESULT hr = CheckDeviceCaps(d3d.get(), caps, showMessage); FAILED(hr)) return hr;
+  if (HRESULT hr = CheckDeviceCaps(d3d, caps, showMessage); FAILED(hr)) return hr;
   pixelShaderLevel = ShaderLevelFromVersion(caps.PixelShaderVersion);
   return S_OK;
+}
+
+HRESULT CheckGraphicsCaps() {
+  ComRef<IDirect3D9> d3d(Direct3DCreate9(D3D_SDK_VERSION));
+  return CheckGraphicsCaps(d3d.get());
 }

@@ -1,11 +1,13 @@
 #include "settings/settings_store.h"
 
+#include <d3d9.h>
 #include <shlwapi.h>
 
 #include <algorithm>
 #include <optional>
 #include <string>
 
+#include "ownership/com_ref.h"
 #include "ownership/scoped_handle.h"
 #include "settings/section_entries.h"
 #include "settings/settings_path.h"
@@ -203,11 +205,16 @@ HRESULT SaveSettingsFile() {
   return S_OK;
 }
 
-HRESULT LoadSettings() {
+HRESULT LoadSettings(IDirect3D9* d3d) {
   saverSettings = {};
   pixelShaderLevel = 0;
   HRESULT result = ReadSettingsFile();
   if (FAILED(result)) ResetSettings();
-  CheckGraphicsCaps();
+  CheckGraphicsCaps(d3d);
   return result;
+}
+
+HRESULT LoadSettings() {
+  ComRef<IDirect3D9> d3d(Direct3DCreate9(D3D_SDK_VERSION));
+  return LoadSettings(d3d.get());
 }

@@ -23,6 +23,7 @@ class FrameTest : public testing::Test {
     SettleWindows();
     SlideshowSession& s = *session_;
     s.stagingDC.reset(staging_.dc());
+    s.stagingEdge = staging_.edge();
     s.frameInterval = s.renderer.frameInterval;
     s.loadPhotoEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     s.loadCompleteEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));

@@ -59,7 +59,7 @@ int main() {
   double upload = 0, effect = 0;
   for (int i = 0; i < kSlides; ++i) {
     double t = Now();
-    renderer.UploadStaging(staging.dc());
+    renderer.UploadStaging(staging.dc(), staging.edge());
     upload += Now() - t;
     t = Now();
     renderer.SetWorld(1, 1, 0, 0, 0);
@@ -99,6 +99,7 @@ int main() {
 
   // The show itself: RenderFrame paced like the render thread.
   session->stagingDC.reset(staging.dc());
+  session->stagingEdge = staging.edge();
   session->frameInterval = renderer.frameInterval;
   session->loadPhotoEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   session->loadCompleteEvent.reset(CreateEventW(nullptr, FALSE, TRUE, nullptr));

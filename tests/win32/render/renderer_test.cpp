@@ -46,7 +46,7 @@ class RendererTest : public testing::Test {
     staging_.FillRect(512, 0, 1024, 512, kGreen);
     staging_.FillRect(0, 512, 512, 1024, kBlue);
     staging_.FillRect(512, 512, 1024, 1024, kWhite);
-    ASSERT_EQ(renderer_.UploadStaging(staging_.dc()), S_OK);
+    ASSERT_EQ(renderer_.UploadStaging(staging_.dc(), staging_.edge()), S_OK);
   }
 
   // Every buffer of the swap chain gets the frame, so the screen shows it
@@ -110,7 +110,7 @@ TEST_F(RendererTest, UploadPutsTheTopLeftPixelAtTextureOrigin) {
   staging_.at(0, 0) = kRed;
   staging_.at(1023, 1023) = kBlue;
   staging_.at(1023, 0) = kGreen;
-  ASSERT_EQ(renderer_.UploadStaging(staging_.dc()), S_OK);
+  ASSERT_EQ(renderer_.UploadStaging(staging_.dc(), staging_.edge()), S_OK);
   D3DLOCKED_RECT locked;
   ASSERT_EQ(renderer_.photoSurface->LockRect(&locked, nullptr, D3DLOCK_READONLY), S_OK);
   auto row = [&](int y) {
@@ -166,7 +166,7 @@ TEST_F(RendererTest, QuarterTurnClockwiseForOrientationSix) {
 TEST_F(RendererTest, MotionRowPutsAMarkerWhereTheWorldTransformSays) {
   staging_.Fill(0x204060);
   staging_.FillRect(600, 560, 632, 592, kYellow);  // 32 x 32 texels centred on (616, 576)
-  ASSERT_EQ(renderer_.UploadStaging(staging_.dc()), S_OK);
+  ASSERT_EQ(renderer_.UploadStaging(staging_.dc(), staging_.edge()), S_OK);
   // Row 13 at its end: scale 1.5, offset (256, 256).
   const float* row = MotionTable[13];
   renderer_.SetWorld(row[4], row[5], row[6], row[7], 0);
@@ -246,7 +246,7 @@ TEST(RendererLifecycle, PreviewDeviceFollowsItsWindowEvenWhenPortrait) {
   EXPECT_EQ(renderer.Release(), S_OK);
 }
 
-TEST(RendererLifecycle, ScreenSizedTexturesTakeTheWholeStagingSurfaceAndCanShrink) {
+TEST(RendererLifecycle, ScreenSizedTexturesTakeTheWholeStagingSurfaceAndSmallerOnesTakeItScaled) {
   TestWindow window = TestWindow::FullScreen();
   Renderer renderer;
   renderer.photoEdge = 2048;
@@ -259,22 +259,32 @@ TEST(RendererLifecycle, ScreenSizedTexturesTakeTheWholeStagingSurfaceAndCanShrin
   EXPECT_EQ(desc.Width, 2048u);
   EXPECT_FLOAT_EQ(renderer.quad[1].u0, 0.5f / 2048);  // texel centres of the larger texture
 
-  // The whole surface arrives, and the effect pass covers the whole image.
+  // The whole surface arrives, and the effect pass covers the whole image
+  // (greys, which black and white keeps).
   TestStaging staging(2048);
-  staging.Fill(0x102030);
-  staging.at(2047, 2047) = kBlue;
-  ASSERT_EQ(renderer.UploadStaging(staging.dc()), S_OK);
+  staging.Fill(0x202020);
+  staging.at(2047, 2047) = 0xE0E0E0;
+  ASSERT_EQ(renderer.UploadStaging(staging.dc(), staging.edge()), S_OK);
   renderer.SetWorld(1, 1, 0, 0, 0);
-  ASSERT_EQ(renderer.RenderEffect(kEffectOriginal), S_OK);
+  ASSERT_EQ(renderer.RenderEffect(kEffectBlackWhite), S_OK);
   Pixels image = ReadRenderTarget(renderer, renderer.effectSurface.get());
   ASSERT_EQ(image.width, 2048);
-  EXPECT_EQ(image.at(2047, 2047), kBlue);
-  EXPECT_EQ(image.at(1024, 10), 0x102030u);
+  EXPECT_TRUE(Near(image.at(2047, 2047), {0xE0, 0xE0, 0xE0}, 1)) << Describe(image.at(2047, 2047));
+  EXPECT_TRUE(Near(image.at(1024, 10), {0x20, 0x20, 0x20}, 1)) << Describe(image.at(1024, 10));
 
-  // When the staging surface cannot be that large, the textures follow it down.
-  ASSERT_EQ(renderer.UsePhotoEdge(kMinPhotoEdge), S_OK);
-  ASSERT_EQ(renderer.photoSurface->GetDesc(&desc), S_OK);
-  EXPECT_EQ(desc.Width, 1024u);
+  EXPECT_EQ(renderer.Release(), S_OK);
+
+  // Textures the card made smaller than the staging surface take it whole, scaled.
+  renderer.photoEdge = kMinPhotoEdge;
+  ASSERT_EQ(renderer.Init(window.get()), S_OK);
   EXPECT_FLOAT_EQ(renderer.quad[1].u0, 0.5f / 1024);
+  staging.FillRect(1024, 1024, 2048, 2048, 0xE0E0E0);
+  ASSERT_EQ(renderer.UploadStaging(staging.dc(), staging.edge()), S_OK);
+  ASSERT_EQ(renderer.RenderEffect(kEffectBlackWhite), S_OK);
+  image = ReadRenderTarget(renderer, renderer.effectSurface.get());
+  ASSERT_EQ(image.width, 1024);
+  EXPECT_TRUE(Near(image.at(1000, 1000), {0xE0, 0xE0, 0xE0}, 1)) << Describe(image.at(1000, 1000));
+  EXPECT_TRUE(Near(image.at(20, 20), {0x20, 0x20, 0x20}, 1)) << Describe(image.at(20, 20));
+  EXPECT_TRUE(Near(image.at(1000, 20), {0x20, 0x20, 0x20}, 1)) << Describe(image.at(1000, 20));
   EXPECT_EQ(renderer.Release(), S_OK);
 }
