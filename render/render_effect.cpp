@@ -12,6 +12,9 @@ HRESULT Renderer::SetEffectConstant(unsigned reg, float x, float y, float z) {
 HRESULT Renderer::RenderEffect(int effectCode) {
   if (shaderLevel == 0) return S_OK;
   if (!device || !effectSurface || effectCode < kEffectOriginal || effectCode > kEffectBlue) return E_FAIL;
+  // The photo unchanged is the photo: no pass, its own texture stands in.
+  if (effectCode == kEffectOriginal) return device->SetTexture(1, photoTexture.get());
+  if (FAILED(device->SetTexture(1, effectTexture.get()))) return E_FAIL;
   SetProjection(static_cast<float>(kQuadUnits), static_cast<float>(kQuadUnits));
   if (FAILED(device->SetRenderTarget(0, effectSurface.get()))) return E_FAIL;
 

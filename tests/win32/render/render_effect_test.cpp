@@ -55,9 +55,17 @@ constexpr double kBlue[3] = {-0.0502, -0.0119, 0.1927};
 
 }  // namespace
 
-TEST_F(EffectTest, OriginalCopiesThePhoto) {
-  uint32_t seen = EffectOf(0x3C82D7, 0);
-  EXPECT_TRUE(Near(seen, {0x3C, 0x82, 0xD7}, 1)) << Describe(seen);
+TEST_F(EffectTest, OriginalNeedsNoPassThePhotoStandsInForItsImage) {
+  auto onStageOne = [this] {
+    ComRef<IDirect3DBaseTexture9> bound;
+    renderer_.device->GetTexture(1, bound.put());
+    return bound.get();
+  };
+  EffectOf(0x808080, kEffectSepia);
+  ASSERT_EQ(renderer_.RenderEffect(kEffectOriginal), S_OK);
+  EXPECT_EQ(onStageOne(), renderer_.photoTexture.get());
+  EffectOf(0x808080, kEffectBlackWhite);
+  EXPECT_EQ(onStageOne(), renderer_.effectTexture.get());
 }
 
 TEST_F(EffectTest, BlackAndWhiteTakesTheLuminance) {
@@ -96,14 +104,14 @@ TEST_F(EffectTest, PixelShaderOneOneTintsEveryLevelWithFixedWeight) {
 }
 
 TEST_F(EffectTest, WithoutPixelShadersThePassLeavesTheEffectImageAlone) {
-  EffectOf(0x00FF00, 0);
+  EffectOf(0x808080, kEffectBlackWhite);
   renderer_.shaderLevel = 0;
   staging_.Fill(0xFF0000);
   ASSERT_EQ(renderer_.UploadStaging(staging_.dc(), staging_.edge()), S_OK);
   EXPECT_EQ(renderer_.RenderEffect(1), S_OK);
   Pixels image = ReadRenderTarget(renderer_, renderer_.effectSurface.get());
   ASSERT_EQ(image.width, 1024);
-  EXPECT_TRUE(Near(image.at(100, 900), {0, 255, 0}, 1)) << Describe(image.at(100, 900));
+  EXPECT_TRUE(Near(image.at(100, 900), {128, 128, 128}, 1)) << Describe(image.at(100, 900));
 }
 
 TEST_F(EffectTest, ThePassRestoresTheScreenTargetAndView) {
