@@ -18,7 +18,8 @@ void BeginSlideChoices(SlideshowSession& session) {
 namespace {
 
 // The slide change: the loader's completion has been consumed, and until the
-// next request is signalled this thread owns the staging surface.
+// next request is signalled (after this frame) this thread owns the staging
+// surface.
 void BeginSlide(SlideshowSession& session, uint32_t now) {
   session.navigating = false;
   session.shownIndex =
@@ -27,7 +28,7 @@ void BeginSlide(SlideshowSession& session, uint32_t now) {
   BeginSlideOnDevice(session.renderer, session.stagingDC.get(), session.stagingEdge, session.slide.effectCode,
                      session.frame);
   session.slideStart = now;
-  SetEvent(session.loadPhotoEvent.get());
+  session.nextPhotoDue = true;
 }
 
 // Left or Right pressed since the last look: the staged photo is not the one
@@ -73,6 +74,10 @@ HRESULT RenderFrame(SlideshowSession& session) {
   // A frame the device refuses is simply not seen; the next one tries again.
   DrawSlideFrame(session.renderer, session.slide, session.frame, firstFrame);
   session.firstFrame = false;
+  if (!began && session.nextPhotoDue) {
+    session.nextPhotoDue = false;
+    SetEvent(session.loadPhotoEvent.get());
+  }
   return S_OK;
 }
 

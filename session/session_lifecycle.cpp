@@ -91,6 +91,7 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
     // while the window thread goes on (black screen, keys, music).
     SetEvent(session.loadPhotoEvent.get());
     session.firstFrame = true;
+    session.nextPhotoDue = false;
 
     // Textures the card or memory refuses at this size come out smaller; the
     // upload then scales.

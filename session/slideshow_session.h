@@ -95,6 +95,10 @@ struct SlideshowSession {
   std::atomic<int> pendingSteps = 0;
   bool navigating = false;
   uint32_t navigationTarget = 0;
+  // A slide has begun and the photo after it is yet to be asked for: the
+  // request waits one frame, so that its decode does not compete with the
+  // slide change's upload. Render thread only.
+  bool nextPhotoDue = false;
 
   // The configured entries, expanded into the file lists by the loader
   // thread before its first photo when `listsToExpand` is set, so that the

@@ -89,17 +89,21 @@ TEST_F(FrameTest, FirstFrameTakesTheStagedPhotoOverAndRequestsTheNext) {
   ASSERT_EQ(RenderFrame(*session_), S_OK);
   EXPECT_FALSE(session_->firstFrame);
   EXPECT_FALSE(Signalled(session_->loadCompleteEvent));  // consumed
-  EXPECT_TRUE(Signalled(session_->loadPhotoEvent));
+  EXPECT_FALSE(Signalled(session_->loadPhotoEvent)) << "the slide change's frame has the machine to itself";
   EXPECT_EQ(session_->shownIndex, 0u);
   EXPECT_EQ(session_->frame.slideProgress, 0.0f);
   EXPECT_LE(session_->slideStart - before, 1000u);
   EXPECT_LE(SlideClockNow() - session_->slideStart, 1000u);
   EXPECT_TRUE(Near(Centre(), {128, 128, 128}, 2));
 
-  // Within the slide: progress is the time into it, nothing is requested.
+  // Within the slide: progress is the time into it; the next photo is asked
+  // for on the following frame, and once only.
   NextFrameAt(0.2f);
   ASSERT_EQ(RenderFrame(*session_), S_OK);
   EXPECT_NEAR(session_->frame.slideProgress, 0.2f, 0.02f);
+  EXPECT_TRUE(Signalled(session_->loadPhotoEvent));
+  NextFrameAt(0.3f);
+  ASSERT_EQ(RenderFrame(*session_), S_OK);
   EXPECT_FALSE(Signalled(session_->loadPhotoEvent));
 }
 
@@ -191,6 +195,18 @@ TEST_F(FrameTest, TransitionTwoCrossFadesFromThePhotoToItsEffect) {
   ASSERT_EQ(RenderFrame(*session_), S_OK);
   uint32_t effect = Centre();
   EXPECT_TRUE(Near(effect, {76, 76, 76}, 2)) << Describe(effect);
+
+  // An Original slide after it cross-fades into its own photo, not into the
+  // effect image the last slide left behind.
+  Only(0, 2, 0);
+  staging_.Fill(0x0000FF);
+  session_->firstFrame = true;
+  PhotoReady();
+  ASSERT_EQ(RenderFrame(*session_), S_OK);
+  NextFrameAt(0.75f);
+  ASSERT_EQ(RenderFrame(*session_), S_OK);
+  uint32_t original = Centre();
+  EXPECT_TRUE(Near(original, {0, 0, 255}, 2)) << Describe(original);
 }
 
 TEST_F(FrameTest, FirstFrameAppliesEveryStateEvenWhenTheCachesMatch) {
