@@ -31,6 +31,14 @@ void BeginSlide(SlideshowSession& session, uint32_t now) {
   session.nextPhotoDue = true;
 }
 
+// On the frame after a slide change (however short the slide), the request
+// for the photo after it.
+void AskForNextPhoto(SlideshowSession& session) {
+  if (!session.nextPhotoDue) return;
+  session.nextPhotoDue = false;
+  SetEvent(session.loadPhotoEvent.get());
+}
+
 // Left or Right pressed since the last look: the staged photo is not the one
 // asked for, so the loader is sent to the photo that is. Holding the
 // completion, this thread owns the list and the index.
@@ -68,16 +76,16 @@ HRESULT RenderFrame(SlideshowSession& session) {
   if (over || stepAsked) {
     began = TakeStagedPhoto(session, now);
     // Nothing new to show yet: the last frame stays on the screen.
-    if (!began && over) return E_FAIL;
+    if (!began && over) {
+      AskForNextPhoto(session);
+      return E_FAIL;
+    }
   }
   if (!began) session.frame.slideProgress = SlideProgressAt(now, session.slideStart, slideTime);
   // A frame the device refuses is simply not seen; the next one tries again.
   DrawSlideFrame(session.renderer, session.slide, session.frame, firstFrame);
   session.firstFrame = false;
-  if (!began && session.nextPhotoDue) {
-    session.nextPhotoDue = false;
-    SetEvent(session.loadPhotoEvent.get());
-  }
+  if (!began) AskForNextPhoto(session);
   return S_OK;
 }
 

@@ -107,6 +107,14 @@ TEST_F(FrameTest, FirstFrameTakesTheStagedPhotoOverAndRequestsTheNext) {
   EXPECT_FALSE(Signalled(session_->loadPhotoEvent));
 }
 
+TEST_F(FrameTest, ASlideOverByItsNextFrameStillAsksForThePhotoAfterIt) {
+  session_->sessionSettings.slideTime = 0;
+  PhotoReady();
+  ASSERT_EQ(RenderFrame(*session_), S_OK);
+  EXPECT_EQ(RenderFrame(*session_), E_FAIL) << "nothing staged: the last frame stays";
+  EXPECT_TRUE(Signalled(session_->loadPhotoEvent));
+}
+
 TEST_F(FrameTest, ALatePhotoHoldsTheFrameAndTheProgress) {
   session_->frame.slideProgress = 0.25f;
   EXPECT_EQ(RenderFrame(*session_), E_FAIL);
