@@ -1,13 +1,11 @@
 #include "settings/settings_store.h"
 
-#include <d3d9.h>
 #include <shlwapi.h>
 
 #include <algorithm>
 #include <optional>
 #include <string>
 
-#include "ownership/com_ref.h"
 #include "ownership/scoped_handle.h"
 #include "settings/section_entries.h"
 #include "settings/settings_path.h"
@@ -205,16 +203,27 @@ HRESULT SaveSettingsFile() {
   return S_OK;
 }
 
-HRESULT LoadSettings(IDirect3D9* d3d) {
+namespace {
+
+// The file, or the defaults where it cannot be read.
+HRESULT ReadSettingsOrDefaults() {
   saverSettings = {};
   pixelShaderLevel = 0;
   HRESULT result = ReadSettingsFile();
   if (FAILED(result)) ResetSettings();
+  return result;
+}
+
+}  // namespace
+
+HRESULT LoadSettings(IDirect3D9* d3d) {
+  const HRESULT result = ReadSettingsOrDefaults();
   CheckGraphicsCaps(d3d);
   return result;
 }
 
 HRESULT LoadSettings() {
-  ComRef<IDirect3D9> d3d(Direct3DCreate9(D3D_SDK_VERSION));
-  return LoadSettings(d3d.get());
+  const HRESULT result = ReadSettingsOrDefaults();
+  CheckGraphicsCaps();
+  return result;
 }
