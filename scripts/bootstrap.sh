@@ -19,6 +19,8 @@ packages=(
   # and good plugins of the word size of the program that plays
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   python3 python3-pytest python3-numpy procps bc
+  # Wine's own dialog fonts, so dialogs are measured as Windows users see them
+  fonts-wine
   # the release: installers and the zip
   nsis zip
 )
@@ -27,6 +29,7 @@ packages=(
 packages+=(
   dpkg-dev nasm        # apt-get source unpacks with dpkg-source; the SIMD code is NASM
   libjpeg-turbo-progs  # djpeg, the photo benchmark's yardstick
+  tcl                  # SQLite's source makes its single-file amalgamation with tclsh
   clang libclang-rt-14-dev  # libFuzzer with AddressSanitizer for the EXIF reader
 )
 jpeg_source_cache=/var/cache/brindora/src
