@@ -1,5 +1,5 @@
 // Looks at a running process from outside, as Task Manager would: its threads,
-// handles and memory. Prints key=value lines for saver_bench.sh; asserts nothing.
+// handles and memory. Prints key=value lines for run_saver_bench.sh; asserts nothing.
 //   process_probe once [name]
 //       one sample of the first process of that name (default BrindoraPro.scr);
 //       exit code 1 when none runs

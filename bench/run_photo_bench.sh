@@ -2,13 +2,13 @@
 # Makes the benchmark's inputs, then runs photo_bench under the build's Wine
 # session and prints its figures beside djpeg's on the same files, and beside
 # find over the same tree. Figures only; nothing here passes or fails.
-#   media/bench/run_photo_bench.sh <build dir>      (after building photo_bench)
+#   bench/run_photo_bench.sh <build dir>      (after building photo_bench)
 set -euo pipefail
 build=$(cd "${1:?build dir}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
+root=$(cd "$here/.." && pwd)
 work=$build/photo-bench
-bench=$build/media/photo_bench.exe
+bench=$build/bench/photo_bench.exe
 [[ -x $bench ]] || { echo "build photo_bench first" >&2; exit 2; }
 command -v djpeg >/dev/null || { echo "djpeg is missing: run scripts/bootstrap.sh" >&2; exit 2; }
 mkdir -p "$work"

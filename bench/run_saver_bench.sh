@@ -3,7 +3,7 @@
 # and a 20,000-file library), frame rate, peak memory with 24-megapixel
 # photos, and a soak at SlideTime 0 over 200 photos. Prints a table; asserts
 # nothing. Inputs are made at run time under the work folder.
-#   scripts/saver_bench.sh [--soak-seconds N] [--only start,first,fps,memory,soak,sim] [...]
+#   bench/run_saver_bench.sh [--soak-seconds N] [--only start,first,fps,memory,soak,sim] [...]
 #   BRINDORA_BENCH_PRESET=x86|x64 picks the build (./saver bench: the one this
 #   host can run); BRINDORA_BENCH_BUILD=<build dir> uses another build tree.
 set -euo pipefail
@@ -27,6 +27,6 @@ prefix=$build/bench-wineprefix
 trap 'bash "$root/tests/harness/session.sh" stop "$harness"' EXIT
 bash "$root/tests/harness/session.sh" start "$harness" "$prefix" >/dev/null
 
-/usr/bin/python3 "$root/tests/bench/saver_bench.py" --harness "$harness" --scr "$build/BrindoraPro.scr" \
-  --probe "$build/tests/bench/process_probe.exe" --sim "$build/tests/bench/slide_clock_sim.exe" \
+/usr/bin/python3 "$root/bench/saver_bench.py" --harness "$harness" --scr "$build/BrindoraPro.scr" \
+  --probe "$build/bench/process_probe.exe" --sim "$build/bench/slide_clock_sim.exe" \
   --work "${BRINDORA_BENCH_WORK:-/tmp/brindora-bench}" "$@"

@@ -1,6 +1,6 @@
 """Figures for the running saver under Wine: launch to first photo, frame rate,
 peak memory with 24-megapixel photos, and a soak at SlideTime 0. Prints a
-table; asserts nothing. Run by scripts/saver_bench.sh, which builds the program
+table; asserts nothing. Run by bench/run_saver_bench.sh, which builds the program
 and starts the Wine session this reads from BRINDORA_HARNESS.
 
 Where Wine does not answer a Windows query (GetProcessHandleCount is always 0,
@@ -18,10 +18,10 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 from settings_files import checker_png, solid_png, windows_path, write_settings  # noqa: E402
 
-ROOT = Path(__file__).resolve().parents[2]
+ROOT = Path(__file__).resolve().parents[1]
 WINE = str(ROOT / "tests" / "harness" / "wine.sh")  # the project's one Wine launcher
 SHOT_CENTRE = (640, 360)  # the Xvfb screen is 1280 x 720
 

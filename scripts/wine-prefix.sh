@@ -4,20 +4,48 @@
 # manager Xvfb does not have, and no crash dialog. Later calls return at once.
 # Made through the project's Wine launcher, so the same prefix works on hosts
 # with and without 32-bit support.
+# wineboot takes half a minute, and the tests make a fresh prefix many times:
+# the first one booted is kept as a template (build/wine-prefix-template, or
+# BRINDORA_PREFIX_TEMPLATE; empty means none) and later prefixes are copies
+# of it, sharing its DLL folders by hard links.
 set -euo pipefail
 prefix=${1:?usage: wine-prefix.sh <prefix-dir>}
-wine="$(cd "$(dirname "$0")/.." && pwd)/tests/harness/wine.sh"
-marker="$prefix/.brindora-ready"
-[[ -f "$marker" ]] && exit 0
+root=$(cd "$(dirname "$0")/.." && pwd)
+wine="$root/tests/harness/wine.sh"
+template=${BRINDORA_PREFIX_TEMPLATE-$root/build/wine-prefix-template}
+[[ -f "$prefix/.brindora-ready" ]] && exit 0
 
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+
+boot() {
+  local made=$1
+  rm -rf "$made"
+  mkdir -p "$made"
+  WINEPREFIX=$made "$wine" wineboot -i >/dev/null 2>&1
+  WINEPREFIX=$made "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  # A crashing test must end with a backtrace, not wait on a crash dialog.
+  WINEPREFIX=$made "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  WINEPREFIX=$made "$wine" --server -w
+  # A prefix that did not come up would fail every test later in confusing ways.
+  [[ -f "$made/system.reg" ]] || { echo "wine-prefix: wineboot made no prefix at $made" >&2; exit 1; }
+  touch "$made/.brindora-ready"
+}
+
+if [[ -z "$template" ]]; then
+  boot "$prefix"
+  exit 0
+fi
+
+mkdir -p "$(dirname "$template")"
+(
+  flock 9
+  [[ -f "$template/.brindora-ready" ]] || boot "$template"
+) 9>"$template.lock"
 rm -rf "$prefix"
 mkdir -p "$prefix"
-"$wine" wineboot -i >/dev/null 2>&1
-"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-# A crashing test must end with a backtrace, not wait on a crash dialog.
-"$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-"$wine" --server -w
-# A prefix that did not come up would fail every test later in confusing ways.
-[[ -f "$prefix/system.reg" ]] || { echo "wine-prefix: wineboot made no prefix at $prefix" >&2; exit 1; }
-touch "$marker"
+cp -al "$template/." "$prefix/"
+# Wine's own programs and DLLs stay shared; every other file gets a copy of
+# its own, since the registry and the programs under test change files in place.
+find "$prefix" -type f ! -path "$prefix/drive_c/windows/system32/*" ! -path "$prefix/drive_c/windows/syswow64/*" \
+  ! -iname '*.dll' ! -iname '*.exe' \
+  -exec sh -c 'for f; do cp -p "$f" "$f.own" && mv -f "$f.own" "$f"; done' sh {} +

@@ -18,18 +18,24 @@ import sys
 LAYERS = [
     ["ownership"],
     ["settings"],
-    ["media", "music", "render"],
+    ["library", "media", "music", "render"],
     ["session"],
     ["config"],
     # The process entry serves the dialog mode as well as the running saver.
     ["host"],
+    # Benchmarks drive the whole product; nothing includes them.
+    ["bench"],
 ]
 # Build-time tools stand apart: they include only themselves.
 APART = ["tools"]
 # Plain #defines shared with the .rc files: no code, no link, usable by all.
 SHARED_HEADERS = {"resources/resource_ids.h"}
-# Executables inside a library folder link the whole product; not a layer.
-SKIPPED_SUBFOLDERS = {"bench"}
+# Benchmarks reuse the tests' window and read-back helpers.
+MAY_ALSO_INCLUDE = {"bench": {"tests"}}
+# Folders whose executables are checked like libraries.
+EXECUTABLE_FOLDERS = {"bench"}
+# A target that stands for several libraries.
+TARGET_GROUPS = {"brindora_win": {"host", "config"}}
 
 SOURCE_SUFFIXES = (".h", ".cpp")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/([^"]+)"')
@@ -66,9 +72,14 @@ class Folder:
             text = cmake.read()
         if "LINK_GROUP" in text:
             self.problems.append((f"{name}/CMakeLists.txt", 1, "a rescanned link group hides a cycle"))
-        for args in cmake_commands(text, "add_library"):
+        # A benchmark is an executable of any name; elsewhere only the folder's
+        # own libraries make up its layer.
+        declared = list(cmake_commands(text, "add_library"))
+        if name in EXECUTABLE_FOLDERS:
+            declared += cmake_commands(text, "add_executable")
+        for args in declared:
             target = args[0]
-            if folder_of_target(target) != name:
+            if folder_of_target(target) != name and name not in EXECUTABLE_FOLDERS:
                 continue
             self.links.setdefault(target, set())
             for source in args[1:]:
@@ -79,9 +90,8 @@ class Folder:
             if target not in self.links:
                 continue
             for item in args[1:]:
-                linked = folder_of_target(item)
-                if linked and linked != name:
-                    self.links[target].add(linked)
+                linked = TARGET_GROUPS.get(item) or {folder_of_target(item)} - {None}
+                self.links[target] |= linked - {name}
 
     def allowed_for(self, file_name):
         """Folders the file may include: its target's links, or for a header
@@ -120,7 +130,7 @@ def check(root):
         own = level_of(name)
         base = os.path.join(root, name)
         for directory, subfolders, names in os.walk(base):
-            subfolders[:] = sorted(s for s in subfolders if s not in SKIPPED_SUBFOLDERS)
+            subfolders[:] = sorted(subfolders)
             for file_name in sorted(names):
                 if not file_name.endswith(SOURCE_SUFFIXES):
                     continue
@@ -136,6 +146,8 @@ def check(root):
                         includes += 1
                         other, header = match.groups()
                         if other == name or f"{other}/{header}" in SHARED_HEADERS:
+                            continue
+                        if other in MAY_ALSO_INCLUDE.get(name, ()):
                             continue
                         other_level = level_of(other)
                         if own is None or other_level is None or other_level >= own:

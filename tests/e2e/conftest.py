@@ -22,3 +22,24 @@ def saver(tmp_path):
     instance = Saver(tmp_path / "program")
     yield instance
     instance.stop()
+
+
+def _last_lines(output, count=15):
+    if isinstance(output, bytes):
+        output = output.decode(errors="replace")
+    return "\n".join((output or "").splitlines()[-count:]) or "(no output)"
+
+
+@pytest.hookimpl(hookwrapper=True)
+def pytest_runtest_makereport(item, call):
+    """A program that hung has been ended by its timeout: the failure names it
+    and shows its last lines of output, and a failed test shows the end of its
+    saver's log, so a failure says what was going on."""
+    report = (yield).get_result()
+    if call.excinfo and call.excinfo.errisinstance(subprocess.TimeoutExpired):
+        hung = call.excinfo.value
+        report.sections.append(("hung program", f"{hung.cmd} was ended after {hung.timeout} s; last output:\n"
+                                + _last_lines(hung.output)))
+    instance = item.funcargs.get("saver") if hasattr(item, "funcargs") else None
+    if report.failed and instance is not None and (instance.folder / "wine.log").is_file():
+        report.sections.append(("saver log", _last_lines((instance.folder / "wine.log").read_bytes())))

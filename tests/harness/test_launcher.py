@@ -61,3 +61,19 @@ def test_64bit_programs_are_not_affected_by_the_switch():
         pytest.skip("64-bit Wine is not installed")
     assert launch("--can-run", "x64", BRINDORA_NO_32BIT="1").returncode == 0
     assert launch("--can-run", "arm64").returncode == 1
+
+
+def test_the_runner_passes_exit_codes_on_and_ends_a_hung_program_naming_it(tmp_path):
+    (tmp_path / "env").write_text("")
+    fake = tmp_path / "launcher.sh"
+    fake.write_text("#!/bin/sh\nfor n in 1 2 3; do echo \"step $n of $1\"; done\n[ \"$1\" = hang ] && sleep 60\nexit 77\n")
+    fake.chmod(0o755)
+    run = lambda what: subprocess.run([str(Path(WINE).with_name("wine-run.sh")), what], capture_output=True, text=True,
+                                      timeout=30, env={**os.environ, "BRINDORA_HARNESS": str(tmp_path),
+                                                       "BRINDORA_WINE_LAUNCHER": str(fake),
+                                                       "BRINDORA_PROGRAM_LIMIT": "1"})
+    assert run("skipped").returncode == 77
+    hung = run("hang")
+    assert hung.returncode == 124
+    assert "hang did not end within 1 s" in hung.stderr
+    assert "| step 3 of hang" in hung.stderr

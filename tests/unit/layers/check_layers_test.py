@@ -11,7 +11,7 @@ import unittest
 
 ROOT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "..", ".."))
 CHECK = os.path.join(ROOT, "tools", "check_layers.py")
-FOLDERS = ["ownership", "settings", "media", "music", "render", "session", "config", "host", "tools", "resources"]
+FOLDERS = ["ownership", "settings", "media", "music", "render", "session", "config", "host", "tools", "resources", "bench"]
 
 
 def run(root):
@@ -48,6 +48,12 @@ class CheckLayers(unittest.TestCase):
         code, out = run(self.tree)
         self.assertEqual(code, 1)
         self.assertIn(f"media/photo_fit.h:{line}: includes session/slideshow_session.h, not below media", out)
+
+    def test_the_product_never_includes_a_benchmark(self):
+        line = self.insert_after_first_include("host/saver_host.cpp", '#include "bench/anything.h"')
+        code, out = run(self.tree)
+        self.assertEqual(code, 1)
+        self.assertIn(f"host/saver_host.cpp:{line}: includes bench/anything.h, not below host", out)
 
     def test_a_sibling_include_fails(self):
         line = self.insert_after_first_include("render/render_frame.cpp", '#include "music/music_player.h"')

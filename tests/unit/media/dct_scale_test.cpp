@@ -42,33 +42,28 @@ TEST(DctScaleDenominator, SmallOrThinPicturesAreDecodedWhole) {
   EXPECT_EQ(DctScaleDenominator(0, 0, kLetterbox, 1024), 1u);
 }
 
-TEST(DctScaleDenominator, TheChosenScaleIsTheSmallestThatCoversTheFit) {
-  for (uint32_t w : {1u, 17u, 1023u, 1024u, 1025u, 2049u, 4095u, 5000u, 8191u, 12000u, 65500u}) {
-    for (uint32_t h : {1u, 3u, 1024u, 3001u, 8193u, 65500u}) {
-      for (int fit : {kLetterbox, kFitSquareCrop}) {
-        for (int edge : {1024, 2048, 4096}) {
-          uint32_t sourceW = w, sourceH = h, needW = uint32_t(edge), needH = uint32_t(edge);
-          if (fit == kFitSquareCrop) {
-            sourceW = sourceH = std::min(w, h);
-          } else {
-            const FitRect r = LetterboxRect(w, h, edge);
-            needW = static_cast<uint32_t>(r.width);
-            needH = static_cast<uint32_t>(r.height);
-          }
-          auto covers = [&](uint32_t n) {
-            return ScaledSide(sourceW, n) * 32 >= needW * 31 && ScaledSide(sourceH, n) * 32 >= needH * 31;
-          };
-          const uint32_t n = DctScaleDenominator(w, h, fit, edge);
-          // A picture smaller than the fit is decoded whole and enlarged.
-          if (n > 1) {
-            EXPECT_TRUE(covers(n)) << w << "x" << h << " fit " << fit << " edge " << edge;
-          }
-          if (n < 8) {
-            EXPECT_FALSE(covers(n * 2)) << w << "x" << h << " fit " << fit << " edge " << edge;
-          }
-        }
-      }
-    }
+TEST(DctScaleDenominator, BoundariesWorkedByHand) {
+  // A scale is taken when each scaled side (rounded up) is at least 31/32 of
+  // what the fit draws: 1984 x 32 = 63488 = 2048 x 31 exactly.
+  struct Case {
+    uint32_t width, height;
+    int fit, edge;
+    uint32_t expected;
+  } cases[] = {
+      {3968, 2976, kLetterbox, 2048, 2u},        // 1984 x 1488 for 2048 x 1536: both just reach
+      {3966, 2974, kLetterbox, 2048, 1u},        // 1983 wide is 32 short of 31/32 of 2048
+      {4000, 3000, kLetterbox, 2048, 2u},        // 2000 x 1500 for 2048 x 1536
+      {3000, 4000, kLetterbox, 2048, 2u},        // portrait: 1500 x 2000 for 1536 x 2048
+      {10000, 7936, kFitSquareCrop, 4096, 2u},   // 3968 = 31/32 of 4096
+      {10000, 7934, kFitSquareCrop, 4096, 1u},   // 3967 is one short
+      {16000, 12000, kFitSquareCrop, 4096, 2u},  // 3000 at 1/4 is far too few
+      {8000, 6000, kLetterbox, 1024, 8u},        // 1000 x 750 for 1024 x 768
+      {65500, 1, kLetterbox, 1024, 8u},          // draws 1024 x 0: the width alone counts
+      {1, 65500, kFitSquareCrop, 1024, 1u},      // a one-pixel square is enlarged whole
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DctScaleDenominator(c.width, c.height, c.fit, c.edge), c.expected)
+        << c.width << "x" << c.height << " fit " << c.fit << " edge " << c.edge;
   }
 }
 

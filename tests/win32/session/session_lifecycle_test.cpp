@@ -176,9 +176,19 @@ TEST_F(SessionLifecycle, PauseRepaintAndResumeInATightLoopKeepTheShowDrawing) {
   ExpectNothingLeft();
 }
 
-TEST_F(SessionLifecycle, AnEmptyPhotoListStillStarts) {
-  ASSERT_EQ(StartSession(true, window_, slideshowSession), S_OK);
-  EXPECT_TRUE(slideshowSession.sessionInitialised);
+TEST_F(SessionLifecycle, AnEmptyPhotoListStillStartsWholeAndStopsClean) {
+  SlideshowSession& s = slideshowSession;
+  ASSERT_EQ(StartSession(true, window_, s), S_OK);
+  EXPECT_TRUE(s.sessionInitialised);
+  EXPECT_TRUE(s.renderer.device);
+  EXPECT_TRUE(s.stagingGraphics);
+  ASSERT_TRUE(s.loaderThread && s.renderThread);
+  EXPECT_EQ(WaitForSingleObject(s.loaderThread.get(), 200), WAIT_TIMEOUT) << "the loader ended on an empty list";
+  EXPECT_EQ(WaitForSingleObject(s.renderThread.get(), 0), WAIT_TIMEOUT) << "the render thread ended";
+  for (const wchar_t* name : kEvents) EXPECT_TRUE(EventExists(name)) << name;
+  EXPECT_TRUE(s.photoFiles.Empty());
+  EXPECT_EQ(StopSession(s), S_OK);
+  ExpectNothingLeft();
 }
 
 TEST_F(SessionLifecycle, AFailedStepReleasesWhatTheStartHadMade) {
