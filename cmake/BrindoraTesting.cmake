@@ -43,6 +43,11 @@ function(brindora_wine_test_properties name label)
     SKIP_RETURN_CODE 77
     LABELS ${label}
     TIMEOUT 600)
+  # End-to-end tests time what users see: never two at once, whatever the
+  # configuration, so that one never slows another down.
+  if(label STREQUAL "gui")
+    set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK brindora.e2e)
+  endif()
 endfunction()
 
 # Tier 1: native GoogleTest executable.
