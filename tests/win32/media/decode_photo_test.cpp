@@ -184,6 +184,27 @@ TEST_F(DecodePhotoTest, TruncatedJpegNeverCrashes) {
   EXPECT_EQ(Decode(L"decode\\orange_1000x1000.png", 0), S_OK);
 }
 
+TEST_F(DecodePhotoTest, AnOverrunningRunLengthBitmapShowsBlackWhereItsRunsSetNothing) {
+  // Its one orange row at the bottom, black above, the same pixels every time:
+  // never what a red picture of the same size decoded before it left behind.
+  auto shown = [](int, int y) -> std::optional<uint32_t> {
+    if (NearLine(y, 960, 32)) return std::nullopt;
+    return y < 960 ? kBlack : kOrange;
+  };
+  std::vector<uint32_t> first;
+  for (int pass = 0; pass < 2; ++pass) {
+    ASSERT_EQ(Decode(L"bad\\red_rle8.bmp", 0), S_OK);
+    ExpectSurface(staged_.Pixels(), Solid({0, 0, 1024, 1024}, kRed, 0), 0);
+    ASSERT_EQ(Decode(L"bad\\overrun_rle8.bmp", pass ? kFitSquareCrop : 0), S_OK);
+    const std::vector<uint32_t> pixels = staged_.Pixels();
+    ExpectSurface(pixels, shown, 0);
+    if (pass) {
+      EXPECT_TRUE(pixels == first);
+    }
+    first = pixels;
+  }
+}
+
 TEST_F(DecodePhotoTest, AFileThatCannotBeOpenedFails) {
   // Running as root makes file modes meaningless; an exclusive open denies
   // reading just the same.
