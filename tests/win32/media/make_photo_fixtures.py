@@ -46,11 +46,11 @@ def bands(size, colours, lengths, vertical, out):
 
 
 def huge_png(out, side):
-    """An RGB PNG of side x side black pixels, written without holding it in memory."""
+    """An RGB PNG of side x side orange pixels, written without holding it in memory."""
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
 
-    row = b"\0" * (1 + 3 * side)
+    row = b"\0" + bytes((200, 100, 50)) * side
     z = zlib.compressobj(9)
     parts = [z.compress(row) for _ in range(side)]
     parts.append(z.flush())
