@@ -13,6 +13,7 @@
 #include "media/jpeg_photo.h"
 #include "media/photo_budget.h"
 #include "media/photo_fit.h"
+#include "media/rle_bitmap.h"
 #include "ownership/gdiplus_holders.h"
 
 namespace gp = Gdiplus;
@@ -72,9 +73,10 @@ gp::GpStatus DrawThroughGdiplus(const StagingTarget& target, gp::GpImage* image,
 HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& target, int fitMode,
                    PhotoLayout& layout) {
   if (!path || !target.graphics || !target.dc) return E_INVALIDARG;
-  // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs;
-  // anything it refuses goes to GDI+.
-  const std::optional<ScaledJpeg> jpeg = scaledJpeg ? LoadScaledJpeg(path, fitMode, target.edge) : std::nullopt;
+  // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs,
+  // a run-length bitmap from GDI; anything else goes to GDI+.
+  std::optional<ScaledJpeg> jpeg = scaledJpeg ? LoadScaledJpeg(path, fitMode, target.edge) : std::nullopt;
+  if (scaledJpeg && !jpeg) jpeg = LoadRunLengthBitmap(path);
   GdiplusImage image;
   UINT width = 0, height = 0;
   if (jpeg) {
@@ -93,6 +95,11 @@ HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& ta
 
   layout.fitMode = fitMode;
   const int edge = target.edge;
+  // Black first, in either fit: a picture that leaves parts of itself unset (a
+  // metafile, transparency) must not show an earlier photo through them.
+  RECT surface;
+  SetRect(&surface, 0, 0, edge, edge);
+  FillRect(target.dc, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   gp::GpStatus status;
   if (fitMode == kFitSquareCrop) {
     layout.landscape = true;
@@ -109,9 +116,6 @@ HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& ta
   } else {
     const FitRect rect = LetterboxRect(width, height, edge);
     layout.landscape = LetterboxLandscape(width, height, layout.orientation);
-    RECT surface;
-    SetRect(&surface, 0, 0, edge, edge);
-    FillRect(target.dc, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     if (jpeg) {
       status = DrawScaledJpeg(target.dc, *jpeg, 0, 0, width, height, rect) ? gp::Ok : gp::GenericError;
     } else {

@@ -47,6 +47,23 @@ uint8_t* AllocatePixels(std::vector<uint8_t>& pixels, size_t bytes) noexcept {
   }
 }
 
+// CMYK as libjpeg hands it over, inverted (255 is no ink), turned into blue,
+// green, red in place: each colour is its ink's complement darkened by black.
+// Adobe's writers store CMYK inverted and libjpeg turns YCCK into the same;
+// a four-colour file without Adobe's marker is read the same way, since the
+// files found without it are nearly always ones whose marker was stripped.
+void InvertedCmykToBgrx(uint8_t* row, uint32_t width) noexcept {
+  for (uint32_t x = 0; x < width; ++x, row += kBytesPerPixel) {
+    const unsigned k = row[3];
+    auto colour = [k](unsigned ink) { return static_cast<uint8_t>((ink * k + 127) / 255); };
+    const uint8_t red = colour(row[0]), green = colour(row[1]), blue = colour(row[2]);
+    row[0] = blue;
+    row[1] = green;
+    row[2] = red;
+    row[3] = 0;
+  }
+}
+
 int32_t OrientationFromMarkers(const jpeg_decompress_struct* cinfo) {
   for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
     if (m->marker != JPEG_APP0 + 1) continue;
@@ -75,7 +92,9 @@ bool RunDecode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, const DecodeJob* 
   out->orientation = OrientationFromMarkers(cinfo);
   cinfo->scale_num = 1;
   cinfo->scale_denom = DctScaleDenominator(out->width, out->height, job->fitMode, job->edge);
-  cinfo->out_color_space = JCS_EXT_BGRX;
+  // GDI+ under Wine turns CMYK into the wrong colours: both four-colour kinds are ours.
+  const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+  cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
   jpeg_start_decompress(cinfo);
 
   out->scaledWidth = cinfo->output_width;
@@ -86,7 +105,7 @@ bool RunDecode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, const DecodeJob* 
   if (!pixels) return false;
   while (cinfo->output_scanline < cinfo->output_height) {
     JSAMPROW row = pixels + stride * cinfo->output_scanline;
-    jpeg_read_scanlines(cinfo, &row, 1);
+    if (jpeg_read_scanlines(cinfo, &row, 1) == 1 && cmyk) InvertedCmykToBgrx(row, out->scaledWidth);
   }
   jpeg_finish_decompress(cinfo);
   return true;

@@ -18,7 +18,7 @@ struct ScaledJpeg {
   std::vector<uint8_t> pixels;  // blue, green, red, unused; top row first, no padding
 };
 
-// nullopt when libjpeg-turbo refuses the file (not a JPEG, CMYK, damaged, or
+// nullopt when libjpeg-turbo refuses the file (not a JPEG, damaged, or
 // more memory than `memoryLimit` for its own buffers and the pixels): another
 // decoder may then try it. Warnings count as damage. `edge` is the staging
 // surface's, which sets how far the picture may shrink.

@@ -46,11 +46,11 @@ def bands(size, colours, lengths, vertical, out):
 
 
 def huge_png(out, side):
-    """An RGB PNG of side x side black pixels, written without holding it in memory."""
+    """An RGB PNG of side x side orange pixels, written without holding it in memory."""
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
 
-    row = b"\0" * (1 + 3 * side)
+    row = b"\0" + bytes((200, 100, 50)) * side
     z = zlib.compressobj(9)
     parts = [z.compress(row) for _ in range(side)]
     parts.append(z.flush())
@@ -74,6 +74,15 @@ def big_jpeg(out, width, height):
         cjpeg.stdin.close()
         if cjpeg.wait() != 0:
             raise RuntimeError("cjpeg failed")
+
+
+def rle8_bmp(out, side, palette, runs):
+    """A side x side BI_RLE8 bitmap with `palette` (r, g, b) and the run bytes as given."""
+    colours = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    info = struct.pack("<IiiHHIIiiII", 40, side, side, 1, 8, 1, len(runs), 2835, 2835, len(palette), 0)
+    offset = 14 + len(info) + len(colours)
+    with open(out, "wb") as f:
+        f.write(b"BM" + struct.pack("<IHHI", offset + len(runs), 0, 0, offset) + info + colours + runs)
 
 
 def windows_length(p):
@@ -138,6 +147,12 @@ def main():
     touch("bad", "corrupt.jpg", data=jpeg[:third] + bytes((b * 7 + 13) & 0xFF for b in jpeg[third:-2]) + b"\xff\xd9")
     png = open(path("decode", "orange_1000x1000.png"), "rb").read()
     touch("bad", "corrupt.png", data=png[:33] + bytes((b * 7 + 13) & 0xFF for b in png[33:]))
+    # Run-length bitmaps of 16 x 16: a whole red one, and one whose bottom row
+    # is orange and whose runs then overrun the picture: a jump outside it, an
+    # absolute run longer than the data left, no end marker.
+    rle8_bmp(path("bad", "red_rle8.bmp"), 16, [(255, 0, 0)], bytes((16, 0, 0, 0)) * 16 + bytes((0, 1)))
+    rle8_bmp(path("bad", "overrun_rle8.bmp"), 16, [(0, 0, 0), (200, 100, 50)],
+             bytes((16, 1, 0, 0, 0, 2, 200, 200, 0, 40, 1, 1, 1)))
     huge_png(path("bad", "huge_20000x20000.png"), 20000)
     # Only the header of a 60000 x 60000 PNG (14.4 GB at 32 bits a pixel).
     ihdr = struct.pack(">IIBBBBB", 60000, 60000, 8, 2, 0, 0, 0)
