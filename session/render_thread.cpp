@@ -1,6 +1,7 @@
 #include "session/render_thread.h"
 
 #include <cstdlib>
+#include <exception>
 
 #include "render/render_frame.h"
 #include "render/slide_clock.h"
@@ -105,7 +106,11 @@ HRESULT RunRenderer(SlideshowSession& session) {
       continue;
     }
     if (woke != WAIT_TIMEOUT) continue;
-    RenderFrame(session);
+    // A frame that throws (memory refused) is a frame skipped, not the end.
+    try {
+      RenderFrame(session);
+    } catch (const std::exception&) {
+    }
     timeout = RenderWaitMs(session.frameInterval, session.showRunning, session.paused);
   }
   return S_OK;

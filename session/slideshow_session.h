@@ -54,8 +54,12 @@ struct SlideshowSession {
   // the middle of a decode; then nothing it may touch is released, and the
   // process must end without running its destructors.
   bool workersLeftRunning = false;
-  // Set by the loader while it decodes: the one wait worth not sitting out.
-  std::atomic<bool> loaderInDecode = false;
+  // Set by the loader while it walks the folders or decodes: work the stop
+  // does not sit out.
+  std::atomic<bool> loaderBusy = false;
+  // Set by the stop before it signals the loader: the walk and a run of bad
+  // files look here between their steps.
+  std::atomic<bool> loaderStopping = false;
 
   bool sessionInitialised = false;
   // Single-byte flags shared by the UI and the worker threads without a lock;
@@ -105,6 +109,10 @@ struct SlideshowSession {
   // window thread never waits on the file system. The window hears of it by
   // kListsReadyMessage.
   bool listsToExpand = false;
+  // Set by the loader once the lists are expanded, before its notice: the
+  // end of the start looks here too, so the show starts even when the notice
+  // came (and went) before the start was done.
+  std::atomic<bool> listsReady = false;
   MediaList photoEntries;
   MediaList musicEntries;
 

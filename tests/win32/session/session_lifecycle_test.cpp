@@ -170,7 +170,7 @@ TEST_F(SessionLifecycle, PauseRepaintAndResumeInATightLoopKeepTheShowDrawing) {
   // The loader's next decode may still be under way (slow while the frames
   // contend for GDI); the stop would rightly leave it running. This test is
   // about drawing, so let it end.
-  for (DWORD start = GetTickCount(); s.loaderInDecode && GetTickCount() - start < 10000;) Sleep(5);
+  for (DWORD start = GetTickCount(); s.loaderBusy && GetTickCount() - start < 10000;) Sleep(5);
   s.showRunning = false;
   EXPECT_EQ(StopSession(s), S_OK);
   ExpectNothingLeft();
