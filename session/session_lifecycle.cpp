@@ -51,9 +51,17 @@ void ReleaseSession(SlideshowSession& session) {
   session.renderer.Release();
 }
 
+// A start on a record a previous session's worker may still use would
+// rewrite what that worker reads and draws on: such a start is refused.
+HRESULT StartRefusal(const SlideshowSession& session) {
+  if (session.workersLeftRunning) return kWorkerStillRunning;
+  return session.sessionInitialised ? S_FALSE : S_OK;
+}
+
 }  // namespace
 
 HRESULT BeginSession(HWND window, bool fullScreen, SlideshowSession& session) {
+  if (const HRESULT refused = StartRefusal(session); refused != S_OK) return SUCCEEDED(refused) ? S_OK : refused;
   // Making a Direct3D object is slow (a good part of a second under Wine): the
   // capability check and the device share one.
   session.renderer.CreateDirect3D();
@@ -65,11 +73,12 @@ HRESULT BeginSession(HWND window, bool fullScreen, SlideshowSession& session) {
   session.photoEntries = photoEntries;
   session.musicEntries = musicEntries;
   session.listsToExpand = true;
+  session.listsReady = false;
   return StartSession(fullScreen, window, session);
 }
 
 HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
-  if (session.sessionInitialised) return S_OK;
+  if (const HRESULT refused = StartRefusal(session); refused != S_OK) return SUCCEEDED(refused) ? S_OK : refused;
   session.window = window;
   session.renderer.fullScreen = fullScreen;
   try {
@@ -104,6 +113,7 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
     return failure.result;
   }
   session.sessionInitialised = true;
+  if (session.listsReady) StartMusic(session);
   return S_OK;
 }
 

@@ -126,4 +126,5 @@ struct SlideshowSession {
 // The session of the exported ScreenSaverProcW on a window that carries none
 // of its own (a host other than ours calling the export): such a host makes
 // its window before anything of ours runs, so the record must already exist.
-extern SlideshowSession slideshowSession;
+// It lives to the process's end.
+extern SlideshowSession& slideshowSession;

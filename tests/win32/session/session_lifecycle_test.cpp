@@ -12,6 +12,7 @@
 #include "session/navigation.h"
 #include "session/screen_saver_proc.h"
 #include "session/session_lifecycle.h"
+#include "session/show_music.h"
 #include "settings/settings_store.h"
 #include "tests/win32/test_folders.h"
 
@@ -179,6 +180,28 @@ TEST_F(SessionLifecycle, PauseRepaintAndResumeInATightLoopKeepTheShowDrawing) {
 TEST_F(SessionLifecycle, AnEmptyPhotoListStillStarts) {
   ASSERT_EQ(StartSession(true, window_, slideshowSession), S_OK);
   EXPECT_TRUE(slideshowSession.sessionInitialised);
+}
+
+TEST_F(SessionLifecycle, ListsReadyBeforeTheStartEndsStartTheShowWithoutTheNotice) {
+  PhotoFolder photos;
+  SlideshowSession& s = slideshowSession;
+  s.photoFiles.Append(photos.path() + L"\\photo.bmp");
+  s.listsReady = true;  // the loader's notice came, and went, during the start
+  ASSERT_EQ(StartSession(false, window_, s), S_OK);
+  EXPECT_TRUE(s.showRunning);
+  StopMusic(s);
+  s.listsReady = false;
+}
+
+TEST_F(SessionLifecycle, AStartWhileAWorkerOfTheLastSessionRunsChangesNothing) {
+  SlideshowSession& s = slideshowSession;
+  s.workersLeftRunning = true;  // as a stop that gave up on a decode leaves it
+  s.listsToExpand = false;
+  EXPECT_EQ(BeginSession(window_, false, s), kWorkerStillRunning);
+  EXPECT_EQ(StartSession(false, window_, s), kWorkerStillRunning);
+  EXPECT_FALSE(s.listsToExpand) << "the entries the worker may read were rewritten";
+  EXPECT_FALSE(s.sessionInitialised || s.loaderThread || s.loadPhotoEvent || s.fineTimer.active());
+  s.workersLeftRunning = false;
 }
 
 TEST_F(SessionLifecycle, AFailedStepReleasesWhatTheStartHadMade) {
