@@ -263,6 +263,18 @@ TEST_F(NavigationTest, RightShowsTheNextPhotoAsSoonAsItIsReady) {
   EXPECT_TRUE(Shows(2));
 }
 
+TEST_F(NavigationTest, RightOnTheStagedPhotoShowsItOnTheNextFrame) {
+  ASSERT_EQ(RenderFrame(session()), S_OK);  // the frame after the slide change asks for photo 1
+  ASSERT_EQ(WaitForSingleObject(session().loadCompleteEvent.get(), kLoaderWaitMs), WAIT_OBJECT_0);
+  SetEvent(session().loadCompleteEvent.get());
+  Press(NextPhoto);
+  ASSERT_EQ(RenderFrame(session()), S_OK);
+  EXPECT_EQ(session().shownIndex, 1u) << "the staged photo waited for a decode";
+  EXPECT_FALSE(session().navigating);
+  Press(PreviousPhoto);  // not staged: the loader goes back for it
+  EXPECT_TRUE(Shows(0));
+}
+
 TEST_F(NavigationTest, StepsPressedBeforeThePhotoShowsAddUp) {
   Press(NextPhoto);
   Press(NextPhoto);
