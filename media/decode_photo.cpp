@@ -71,6 +71,7 @@ gp::GpStatus DrawThroughGdiplus(const StagingTarget& target, gp::GpImage* image,
 
 HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& target, int fitMode,
                    PhotoLayout& layout) {
+  layout.orientation = 0;
   if (!path || !target.graphics || !target.dc) return E_INVALIDARG;
   // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs;
   // anything it refuses goes to GDI+.
@@ -91,11 +92,13 @@ HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& ta
   }
   if (width == 0 || height == 0) return E_FAIL;
 
-  layout.fitMode = fitMode;
+  // The fit is the caller's only once the picture is on the surface.
+  PhotoLayout drawn = layout;
+  drawn.fitMode = fitMode;
   const int edge = target.edge;
   gp::GpStatus status;
   if (fitMode == kFitSquareCrop) {
-    layout.landscape = true;
+    drawn.landscape = true;
     const SourceSquare square = CropSquare(width, height);
     const SourceRect source{double(square.x), double(square.y), double(square.side), double(square.side)};
     const FitRect whole{0, 0, edge, edge};
@@ -108,7 +111,7 @@ HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& ta
     }
   } else {
     const FitRect rect = LetterboxRect(width, height, edge);
-    layout.landscape = LetterboxLandscape(width, height, layout.orientation);
+    drawn.landscape = LetterboxLandscape(width, height, layout.orientation);
     RECT surface;
     SetRect(&surface, 0, 0, edge, edge);
     FillRect(target.dc, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -118,7 +121,9 @@ HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& ta
       status = DrawThroughGdiplus(target, image.get(), {0, 0, double(width), double(height)}, rect);
     }
   }
-  return status == gp::Ok ? S_OK : E_FAIL;
+  if (status != gp::Ok) return E_FAIL;
+  layout = drawn;
+  return S_OK;
 }
 
 }  // namespace
