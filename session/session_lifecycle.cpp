@@ -4,7 +4,6 @@
 #include "session/loader_thread.h"
 #include "session/playlists.h"
 #include "session/render_thread.h"
-#include "session/show_music.h"
 #include "session/staging_surface.h"
 #include "settings/settings_store.h"
 
@@ -32,7 +31,7 @@ void Check(HRESULT result) {
 // is skipped. The staging surface stays until the process ends. A worker left
 // running (deep in a decode) keeps everything it may touch: the events, GDI+
 // and the surface it draws on, and the device for the render thread.
-void ReleaseSession(SlideshowSession& session) {
+void ReleaseSession(SlideshowSession& session, bool release) {
   session.fineTimer.End();
   const bool renderStopped = StopRenderThread(session);
   const bool loaderStopped = StopLoaderThread(session);
@@ -42,6 +41,7 @@ void ReleaseSession(SlideshowSession& session) {
     session.workersLeftRunning = true;
     return;
   }
+  if (!release) return;
   session.loadPhotoEvent.reset();
   session.loadCompleteEvent.reset();
   session.stopLoaderEvent.reset();
@@ -109,16 +109,15 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
     session.frameInterval = session.renderer.frameInterval;
     Check(StartRenderThread(session));
   } catch (const StartFailure& failure) {
-    ReleaseSession(session);
+    ReleaseSession(session, true);
     return failure.result;
   }
   session.sessionInitialised = true;
-  if (session.listsReady) StartMusic(session);
   return S_OK;
 }
 
-HRESULT StopSession(SlideshowSession& session) {
+HRESULT StopSession(SlideshowSession& session, bool release) {
   if (!session.sessionInitialised) return S_OK;
-  ReleaseSession(session);
+  ReleaseSession(session, release);
   return S_OK;
 }

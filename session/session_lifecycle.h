@@ -17,9 +17,11 @@ HRESULT BeginSession(HWND window, bool fullScreen, SlideshowSession& session);
 
 // Fine timers, staging surface, renderer, GDI+, events and both worker
 // threads, with the first photo asked for (not waited for). A failure
-// releases what was made and returns its code. When the loader has already
-// expanded the lists (listsReady), the show and its music start here.
+// releases what was made and returns its code. The show itself starts on the
+// window's thread (FinishStart, or the loader's notice).
 HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session);
 
-// Stops the threads and releases the session's resources. Always S_OK.
-HRESULT StopSession(SlideshowSession& session);
+// Stops the threads and releases the session's resources; without `release`
+// only stops the threads, for a process that ends with the window (releasing
+// the device and GDI+ takes a second under Wine). Always S_OK.
+HRESULT StopSession(SlideshowSession& session, bool release = true);

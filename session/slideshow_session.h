@@ -53,7 +53,7 @@ struct SlideshowSession {
   // A worker that did not stop in time is left running rather than killed in
   // the middle of a decode; then nothing it may touch is released, and the
   // process must end without running its destructors.
-  bool workersLeftRunning = false;
+  std::atomic<bool> workersLeftRunning = false;
   // Set by the loader while it walks the folders or decodes: work the stop
   // does not sit out.
   std::atomic<bool> loaderBusy = false;
@@ -61,7 +61,11 @@ struct SlideshowSession {
   // files look here between their steps.
   std::atomic<bool> loaderStopping = false;
 
-  bool sessionInitialised = false;
+  // Written by the starting thread, read by the window's.
+  std::atomic<bool> sessionInitialised = false;
+  // The thread making the start, and the mode it starts in.
+  AutoHandle starterThread;
+  bool startFullScreen = true;
   // Single-byte flags shared by the UI and the worker threads without a lock;
   // atomic so that each read sees a whole, current value.
   std::atomic<bool> showRunning = false;

@@ -12,6 +12,7 @@
 #include "session/navigation.h"
 #include "session/screen_saver_proc.h"
 #include "session/session_lifecycle.h"
+#include "session/session_start.h"
 #include "session/show_music.h"
 #include "settings/settings_store.h"
 #include "tests/win32/test_folders.h"
@@ -188,6 +189,7 @@ TEST_F(SessionLifecycle, ListsReadyBeforeTheStartEndsStartTheShowWithoutTheNotic
   s.photoFiles.Append(photos.path() + L"\\photo.bmp");
   s.listsReady = true;  // the loader's notice came, and went, during the start
   ASSERT_EQ(StartSession(false, window_, s), S_OK);
+  FinishStart(s);
   EXPECT_TRUE(s.showRunning);
   StopMusic(s);
   s.listsReady = false;
@@ -274,7 +276,7 @@ TEST_F(SessionWindowProc, ControlKeysNeverEndTheSaver) {
 }
 
 TEST_F(SessionWindowProc, EscOnlyLetsEscapeAndAltThrough) {
-  saverSettings.exitByEscOnly = true;
+  session_.sessionSettings.exitByEscOnly = true;
   for (UINT message : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN, WM_MOUSEWHEEL}) {
     SetCursorPos(0, 0);  // far from where any test started
     EXPECT_EQ(Send(message), 0);
