@@ -69,14 +69,6 @@ HRESULT StartLoaderThread(SlideshowSession& session) {
   return S_OK;
 }
 
-bool StopWorkerThread(AutoHandle& thread, const AutoHandle& stopEvent, DWORD waitMs) {
-  if (!thread) return true;
-  if (stopEvent) SetEvent(stopEvent.get());
-  const bool ended = WaitForSingleObject(thread.get(), waitMs) == WAIT_OBJECT_0;
-  thread.reset();  // closing the handle leaves a running thread running
-  return ended;
-}
-
 bool StopLoaderThread(SlideshowSession& session) {
   if (!session.loaderThread) return true;
   session.loaderStopping = true;

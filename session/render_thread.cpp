@@ -7,7 +7,7 @@
 #include "render/slide_clock.h"
 #include "render/slide_motion.h"
 #include "session/frame_pacing.h"
-#include "session/loader_thread.h"
+#include "session/worker_thread.h"
 #include "session/playlist_rules.h"
 #include "session/playlists.h"
 

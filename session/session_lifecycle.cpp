@@ -13,7 +13,7 @@ namespace {
 int ScreenPhotoEdge(HWND window) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info)) return kMinPhotoEdge;
+  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info)) return kMinStagingEdge;
   return PhotoEdgeFor(static_cast<uint32_t>(info.rcMonitor.right - info.rcMonitor.left),
                       static_cast<uint32_t>(info.rcMonitor.bottom - info.rcMonitor.top));
 }
@@ -86,9 +86,9 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
     // Full screen, the photo gets as many texels as the screen has pixels
     // (the card and memory permitting); the preview keeps the smallest size.
     session.renderer.CreateDirect3D();
-    const int wanted = fullScreen ? session.renderer.PhotoEdgeTheCardTakes(ScreenPhotoEdge(window)) : kMinPhotoEdge;
+    const int wanted = fullScreen ? session.renderer.PhotoEdgeTheCardTakes(ScreenPhotoEdge(window)) : kMinStagingEdge;
     HRESULT staged = CreateStagingSurface(session, window, wanted);
-    if (FAILED(staged) && wanted > kMinPhotoEdge) staged = CreateStagingSurface(session, window, kMinPhotoEdge);
+    if (FAILED(staged) && wanted > kMinStagingEdge) staged = CreateStagingSurface(session, window, kMinStagingEdge);
     Check(staged);
     Check(StartStagingGraphics(session));
     Check(CreateLoaderEvents(session));

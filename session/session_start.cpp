@@ -1,6 +1,6 @@
 #include "session/session_start.h"
 
-#include "session/loader_thread.h"
+#include "session/worker_thread.h"
 #include "session/session_lifecycle.h"
 #include "session/show_music.h"
 
