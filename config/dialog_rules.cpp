@@ -69,13 +69,13 @@ void ApplyChoices(const EffectChoices& choices, SaverSettings& settings) {
   }
 }
 
-int SecondsFromSlideTime(int32_t slideTime) { return slideTime / 1000; }
+int SecondsFromSlideTime(int32_t slideTime) { return std::max(slideTime / 1000, kMinSeconds); }
 
 int32_t SlideTimeFromSecondsField(std::wstring_view text, uint32_t answer) {
   if (text.empty() || (answer >> 16) != 0) return kDefaultSlideTime;
-  // The position is a signed 16-bit value; the range keeps it 0..999.
+  // The position is a signed 16-bit value; the range keeps it 1..999.
   const int16_t position = static_cast<int16_t>(answer & 0xFFFF);
-  return int32_t{position} * 1000;
+  return std::max<int32_t>(position, kMinSeconds) * 1000;
 }
 
 std::vector<std::wstring> PathsFromPickedNames(const wchar_t* buffer, size_t capacity) {

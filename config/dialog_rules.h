@@ -31,12 +31,14 @@ EffectChoices ChoicesFromSettings(const SaverSettings& settings);
 // white".
 void ApplyChoices(const EffectChoices& choices, SaverSettings& settings);
 
-// The up-down control's range: whole seconds.
-constexpr int kMinSeconds = 0;
+// The up-down control's range: whole seconds, from the shortest slide the
+// show runs.
+constexpr int kMinSeconds = 1;
 constexpr int kMaxSeconds = 999;
 constexpr int kInitialSeconds = 5;
 
-// Seconds shown for a stored time; the fraction is dropped.
+// Seconds shown for a stored time; the fraction is dropped, and a time below
+// a second shows as the second the show runs it for.
 int SecondsFromSlideTime(int32_t slideTime);
 
 // The time stored for the seconds field and the up-down control's UDM_GETPOS

@@ -98,6 +98,7 @@ int RunSaver(HINSTANCE instance, HWND parent) {
   SaverWindowState state;
   state.session = session.get();
   state.previewMode = parent != nullptr;
+  state.processEndsWithWindow = true;
 
   RECT area = {};
   DWORD style = 0;
@@ -133,15 +134,15 @@ int RunSaver(HINSTANCE instance, HWND parent) {
   int result = 0;
   HWND saverWindow = nullptr;
   if (RegisterClassW(&windowClass)) {
-    // WM_CREATE starts the slideshow before this returns.
+    // WM_CREATE posts the start of the slideshow: the window is in front
+    // and answering before the slow steps begin.
     saverWindow = CreateWindowExW(exStyle, kSaverClass, title, style, area.left, area.top, area.right - area.left,
                                   area.bottom - area.top, parent, nullptr, instance, &state);
   }
   if (saverWindow) {
     if (!parent) {
-      // The show's device has taken the primary monitor by now.
-      CoverOtherMonitors(saverWindow, instance);
       SetForegroundWindow(saverWindow);
+      CoverOtherMonitors(saverWindow, instance);
     }
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -151,13 +152,14 @@ int RunSaver(HINSTANCE instance, HWND parent) {
     result = static_cast<int>(message.wParam);
   }
   UnloadPasswordVerifier(state);
-  if (session->workersLeftRunning) {
-    // A worker is still deep in a decode of a photo nobody will see. End now,
-    // without the destructors that would free what it is drawing on; the
-    // process's end takes the thread with it.
-    ExitProcess(static_cast<UINT>(result));
-  }
-  return result;
+  // The process ends with the window, without the destructors: a worker may
+  // still be deep in a decode (or the start in making the device) and draw
+  // on what they would free, and the process's end releases the device and
+  // GDI+ at once where releasing them ourselves takes a second.
+  // A thread left in the middle of making the device must not see the
+  // libraries' detach either: the process is ended outright then.
+  if (session->workersLeftRunning) TerminateProcess(GetCurrentProcess(), static_cast<UINT>(result));
+  ExitProcess(static_cast<UINT>(result));
 }
 
 void ChangePassword(HWND parent) {

@@ -72,6 +72,7 @@ gp::GpStatus DrawThroughGdiplus(const StagingTarget& target, gp::GpImage* image,
 
 HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& target, int fitMode,
                    PhotoLayout& layout) {
+  layout.orientation = 0;
   if (!path || !target.graphics || !target.dc) return E_INVALIDARG;
   // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs,
   // a run-length bitmap from GDI; anything else goes to GDI+.
@@ -93,7 +94,9 @@ HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& ta
   }
   if (width == 0 || height == 0) return E_FAIL;
 
-  layout.fitMode = fitMode;
+  // The fit is the caller's only once the picture is on the surface.
+  PhotoLayout drawn = layout;
+  drawn.fitMode = fitMode;
   const int edge = target.edge;
   // Black first, in either fit: a picture that leaves parts of itself unset (a
   // metafile, transparency) must not show an earlier photo through them.
@@ -102,7 +105,7 @@ HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& ta
   FillRect(target.dc, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   gp::GpStatus status;
   if (fitMode == kFitSquareCrop) {
-    layout.landscape = true;
+    drawn.landscape = true;
     const SourceSquare square = CropSquare(width, height);
     const SourceRect source{double(square.x), double(square.y), double(square.side), double(square.side)};
     const FitRect whole{0, 0, edge, edge};
@@ -115,14 +118,16 @@ HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& ta
     }
   } else {
     const FitRect rect = LetterboxRect(width, height, edge);
-    layout.landscape = LetterboxLandscape(width, height, layout.orientation);
+    drawn.landscape = LetterboxLandscape(width, height, layout.orientation);
     if (jpeg) {
       status = DrawScaledJpeg(target.dc, *jpeg, 0, 0, width, height, rect) ? gp::Ok : gp::GenericError;
     } else {
       status = DrawThroughGdiplus(target, image.get(), {0, 0, double(width), double(height)}, rect);
     }
   }
-  return status == gp::Ok ? S_OK : E_FAIL;
+  if (status != gp::Ok) return E_FAIL;
+  layout = drawn;
+  return S_OK;
 }
 
 }  // namespace

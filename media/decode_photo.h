@@ -20,8 +20,10 @@ struct StagingTarget {
 };
 
 // S_OK when the picture is on the surface, E_FAIL otherwise; E_INVALIDARG
-// without a path or a surface. layout.orientation is always written; on
-// E_FAIL the surface, layout.fitMode and layout.landscape keep what they held.
+// without a path or a surface. layout.orientation is always written (0 when
+// unknown); layout.fitMode and layout.landscape only on S_OK. On E_FAIL the
+// surface keeps what it held when the file could not be read; a draw that
+// fails part-way may leave it black.
 HRESULT DecodePhoto(const wchar_t* path, const StagingTarget& surface, PhotoLayout& layout);
 
 // The same with the fit mode chosen by the caller instead of at random.

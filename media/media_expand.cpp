@@ -1,5 +1,6 @@
 #include "media/media_expand.h"
 
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <tuple>
@@ -40,10 +41,11 @@ std::optional<FolderId> IdentifyFolder(const std::wstring& folder) {
 // repeat the tree until the path grows too long for the platform.
 class FolderWalk {
  public:
-  FolderWalk(MediaList& target, const wchar_t* pattern, bool includeSubDirs)
-      : target_(target), pattern_(pattern), includeSubDirs_(includeSubDirs) {}
+  FolderWalk(MediaList& target, const wchar_t* pattern, bool includeSubDirs, const WalkStopAsked& stopAsked)
+      : target_(target), pattern_(pattern), includeSubDirs_(includeSubDirs), stopAsked_(stopAsked) {}
 
   void Scan(std::wstring folder, bool isLink) {
+    if (Stopped()) return;
     if (folder.empty() || folder.back() != L'\\') folder += L'\\';
     if (includeSubDirs_ && !FirstVisit(folder, isLink)) return;
     ListFolder(folder);
@@ -54,6 +56,11 @@ class FolderWalk {
     std::wstring path;
     bool isLink;
   };
+
+  bool Stopped() {
+    stopped_ = stopped_ || (stopAsked_ && stopAsked_());
+    return stopped_;
+  }
 
   bool FirstVisit(const std::wstring& folder, bool isLink) {
     linkSeen_ = linkSeen_ || isLink;
@@ -86,26 +93,32 @@ class FolderWalk {
         keepSubFolder(item);
       }
     });
-    if (!includeSubDirs_) return;
+    if (!includeSubDirs_ || stopped_) return;
     if (!onePass) Enumerate(folder + L"*", keepSubFolder);
     for (SubFolder& sub : subFolders) Scan(std::move(sub.path), sub.isLink);
   }
 
   // Basic information only: no short 8.3 names, which cost a lookup per item.
+  // A folder of a hundred thousand names takes seconds: the stop is asked
+  // for every few hundred.
   template <typename OnItem>
-  static void Enumerate(const std::wstring& search, OnItem&& onItem) {
+  void Enumerate(const std::wstring& search, OnItem&& onItem) {
     WIN32_FIND_DATAW item;
     AutoFindHandle find(FindFirstFileExW(search.c_str(), FindExInfoBasic, &item, FindExSearchNameMatch, nullptr,
                                          FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return;
+    uint32_t count = 0;
     do {
       onItem(item);
+      if (++count % 256 == 0 && Stopped()) return;
     } while (FindNextFileW(find.get(), &item));
   }
 
   MediaList& target_;
   const wchar_t* pattern_;
   bool includeSubDirs_;
+  const WalkStopAsked& stopAsked_;
+  bool stopped_ = false;
   bool linkSeen_ = false;
   std::vector<std::wstring> walkedBeforeLink_;
   std::set<FolderId> visited_;
@@ -113,11 +126,12 @@ class FolderWalk {
 
 }  // namespace
 
-void ScanFolder(MediaList& target, std::wstring folder, const wchar_t* pattern, bool includeSubDirs) {
-  FolderWalk(target, pattern, includeSubDirs).Scan(std::move(folder), false);
+void ScanFolder(MediaList& target, std::wstring folder, const wchar_t* pattern, bool includeSubDirs,
+                const WalkStopAsked& stopAsked) {
+  FolderWalk(target, pattern, includeSubDirs, stopAsked).Scan(std::move(folder), false);
 }
 
-HRESULT ExpandEntry(MediaList& target, const wchar_t* entry, bool includeSubDirs) {
+HRESULT ExpandEntry(MediaList& target, const wchar_t* entry, bool includeSubDirs, const WalkStopAsked& stopAsked) {
   if (!entry || entry[0] == L'\0') return E_INVALIDARG;
   WIN32_FIND_DATAW item;
   {
@@ -127,6 +141,6 @@ HRESULT ExpandEntry(MediaList& target, const wchar_t* entry, bool includeSubDirs
       return S_OK;
     }
   }
-  ScanFolder(target, entry, L"*.*", includeSubDirs);
+  ScanFolder(target, entry, L"*.*", includeSubDirs, stopAsked);
   return S_OK;
 }

@@ -6,10 +6,6 @@
 
 #include "settings/saver_settings.h"  // kFitSquareCrop
 
-// The staging surface's edge in pixels: 1024 in the preview and wherever a
-// larger one cannot be had, else as large as the screen's longer side.
-constexpr int kMinStagingEdge = 1024;
-
 // How the decoder staged the photo the loader last finished: read when the
 // slide that shows it begins.
 struct PhotoLayout {

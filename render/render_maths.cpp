@@ -17,15 +17,15 @@ void QuadVerticesFor(int edge, QuadVertex out[4]) {
 
 int PhotoEdgeFor(uint32_t screenWidth, uint32_t screenHeight) {
   const uint32_t longer = screenWidth > screenHeight ? screenWidth : screenHeight;
-  int edge = kMinPhotoEdge;
+  int edge = kMinStagingEdge;
   while (static_cast<uint32_t>(edge) < longer && edge < kMaxPhotoEdge) edge *= 2;
   return edge;
 }
 
 int PhotoEdgeWithin(int edge, uint32_t maxTextureWidth, uint32_t maxTextureHeight) {
   const uint32_t limit = maxTextureWidth < maxTextureHeight ? maxTextureWidth : maxTextureHeight;
-  while (edge > kMinPhotoEdge && static_cast<uint32_t>(edge) > limit) edge /= 2;
-  return edge < kMinPhotoEdge ? kMinPhotoEdge : edge;
+  while (edge > kMinStagingEdge && static_cast<uint32_t>(edge) > limit) edge /= 2;
+  return edge < kMinStagingEdge ? kMinStagingEdge : edge;
 }
 
 ViewExtent ViewExtentFor(uint32_t width, uint32_t height) {

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "settings/saver_settings.h"  // kMinStagingEdge
+
 struct QuadVertex {
   float x, y, z;
   float u0, v0;
@@ -17,9 +19,8 @@ constexpr int kQuadUnits = 1024;
 constexpr int kToneEntries = 256;
 
 // Texels of the photo texture (and of the staging surface) along each side:
-// 1024 in the preview and as the fallback, up to 4096 on large screens. More
+// kMinStagingEdge in the preview and as the fallback, up to 4096 on large screens. More
 // would cost 256 MB a surface for screens few users have.
-constexpr int kMinPhotoEdge = 1024;
 constexpr int kMaxPhotoEdge = 4096;
 
 // The quad for a photo texture of edge x edge texels, in triangle-strip
@@ -27,9 +28,9 @@ constexpr int kMaxPhotoEdge = 4096;
 void QuadVerticesFor(int edge, QuadVertex out[4]);
 
 // The texels a full-screen show wants: the smallest power of two at least as
-// large as the screen's longer side, within kMinPhotoEdge and kMaxPhotoEdge.
+// large as the screen's longer side, within kMinStagingEdge and kMaxPhotoEdge.
 int PhotoEdgeFor(uint32_t screenWidth, uint32_t screenHeight);
-// `edge` halved until the card takes textures that large (never below kMinPhotoEdge).
+// `edge` halved until the card takes textures that large (never below kMinStagingEdge).
 int PhotoEdgeWithin(int edge, uint32_t maxTextureWidth, uint32_t maxTextureHeight);
 
 struct ViewExtent {

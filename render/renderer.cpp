@@ -200,7 +200,7 @@ HRESULT Renderer::InitTextures(const D3DCAPS9& caps) {
   dynamicTextures_ = (caps.Caps2 & D3DCAPS2_DYNAMICTEXTURES) != 0;
   HRESULT made = CreatePhotoTextures(photoEdge);
   // Video memory may refuse screen-sized textures: the show still runs, softer.
-  if (FAILED(made) && photoEdge > kMinPhotoEdge) made = CreatePhotoTextures(kMinPhotoEdge);
+  if (FAILED(made) && photoEdge > kMinStagingEdge) made = CreatePhotoTextures(kMinStagingEdge);
   if (FAILED(made)) return made;
 
   if (HRESULT hr = CreateTextureAndSurface(kToneEntries, 1, SampledUsage(), SampledPool(), toneTexture, toneSurface);

@@ -67,8 +67,8 @@ class Renderer {
   bool fullScreen = true;
   // Texels of the photo and effect textures along each side: set before Init
   // to the staging surface's; Init lowers it to what the card takes, and to
-  // kMinPhotoEdge when the larger textures cannot be made.
-  int photoEdge = kMinPhotoEdge;
+  // kMinStagingEdge when the larger textures cannot be made.
+  int photoEdge = kMinStagingEdge;
 
  private:
   // Init's steps, in order: the device for the window, the states that never

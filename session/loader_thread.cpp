@@ -1,5 +1,7 @@
 #include "session/loader_thread.h"
 
+#include <exception>
+
 #include "session/playlists.h"
 
 namespace {
@@ -11,9 +13,16 @@ HANDLE CreateSessionEvent(const wchar_t* name) { return CreateEventW(nullptr, FA
 HRESULT RunLoader(SlideshowSession& session) {
   if (!session.loadPhotoEvent || !session.loadCompleteEvent || !session.stopLoaderEvent) return E_INVALIDARG;
   if (session.listsToExpand) {
+    session.loaderBusy = true;
     // Nothing else touches the lists before the first completion or this notice.
-    ExpandPlaylists(session, session.photoEntries, session.musicEntries);
+    // Out of memory part-way, the show runs with the files found so far.
+    try {
+      ExpandPlaylists(session, session.photoEntries, session.musicEntries);
+    } catch (const std::exception&) {
+    }
     session.listsToExpand = false;
+    session.loaderBusy = false;
+    session.listsReady = true;
     if (session.window) PostMessageW(session.window, kListsReadyMessage, 0, 0);
   }
   // Request first: when both are signalled the request is served and the stop
@@ -23,7 +32,15 @@ HRESULT RunLoader(SlideshowSession& session) {
   for (;;) {
     const DWORD woke = WaitForMultipleObjects(2, waitOn, FALSE, INFINITE);
     if (woke != WAIT_OBJECT_0) break;  // the stop, or a wait that cannot work
-    last = LoadStep(session);
+    // Whatever fails inside a step fails that step only: the request still
+    // completes, and the thread stays for the next one.
+    session.loaderBusy = true;
+    try {
+      last = LoadStep(session);
+    } catch (const std::exception&) {
+      last = E_OUTOFMEMORY;
+    }
+    session.loaderBusy = false;
     SetEvent(session.loadCompleteEvent.get());
   }
   return last;
@@ -45,27 +62,22 @@ HRESULT CreateLoaderEvents(SlideshowSession& session) {
 }
 
 HRESULT StartLoaderThread(SlideshowSession& session) {
+  session.loaderStopping = false;
   session.loaderThread.reset(CreateThread(nullptr, 0, LoaderThread, &session, 0, nullptr));
   if (!session.loaderThread) return E_FAIL;
   SetThreadPriority(session.loaderThread.get(), THREAD_PRIORITY_LOWEST);
   return S_OK;
 }
 
-bool StopWorkerThread(AutoHandle& thread, const AutoHandle& stopEvent, DWORD waitMs) {
-  if (!thread) return true;
-  if (stopEvent) SetEvent(stopEvent.get());
-  const bool ended = WaitForSingleObject(thread.get(), waitMs) == WAIT_OBJECT_0;
-  thread.reset();  // closing the handle leaves a running thread running
-  return ended;
-}
-
 bool StopLoaderThread(SlideshowSession& session) {
   if (!session.loaderThread) return true;
+  session.loaderStopping = true;
   if (session.stopLoaderEvent) SetEvent(session.stopLoaderEvent.get());
   bool ended = WaitForSingleObject(session.loaderThread.get(), kLoaderStopWaitMs) == WAIT_OBJECT_0;
-  // Only a decode in progress is left behind; a loader that is merely slow
-  // to be scheduled (it runs at the lowest priority) gets the longer wait.
-  if (!ended && !session.loaderInDecode) {
+  // Only a walk or a decode in progress is left behind; a loader that is
+  // merely slow to be scheduled (it runs at the lowest priority) gets the
+  // longer wait.
+  if (!ended && !session.loaderBusy) {
     ended = WaitForSingleObject(session.loaderThread.get(), kRenderStopWaitMs) == WAIT_OBJECT_0;
   }
   session.loaderThread.reset();  // closing the handle leaves a running thread running

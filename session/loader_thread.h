@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "session/slideshow_session.h"
+#include "session/worker_thread.h"
 
 // Thread routine; the parameter is the SlideshowSession. Exit code 0.
 DWORD WINAPI LoaderThread(void* session);
@@ -30,11 +31,3 @@ constexpr UINT kListsReadyMessage = WM_APP + 1;
 bool StopLoaderThread(SlideshowSession& session);
 
 constexpr DWORD kLoaderStopWaitMs = 250;
-constexpr DWORD kRenderStopWaitMs = 2000;
-
-// Both workers stop this way: signal the stop event, wait up to `waitMs`, and
-// close the handle. A thread that has not ended is left running, never
-// terminated: it may hold a lock inside GDI+, Direct3D or the heap, and
-// killing it there would leave them locked or broken. False then; true when
-// the thread ended or there was none.
-bool StopWorkerThread(AutoHandle& thread, const AutoHandle& stopEvent, DWORD waitMs);

@@ -30,7 +30,9 @@ bool RunLoadStep(MediaList& files, uint32_t& photoIndex, bool photoRandom, const
     // Dropped for the rest of the session; the next entry moves into its place.
     files.RemoveAt(photoIndex);
     if (photoIndex >= files.Count()) photoIndex = 0;
-    if (!files.Empty()) actions.afterFailure();
+    if (files.Empty()) break;
+    actions.afterFailure();
+    if (actions.stopAsked && actions.stopAsked()) return false;
   }
   if (files.Empty()) return false;
   if (photoIndex == 0 && photoRandom) actions.reshuffle();

@@ -31,10 +31,12 @@ struct LoadStepActions {
   std::function<bool()> decode;        // the entry at photoIndex; true on success
   std::function<void()> afterFailure;  // between two failed decodes
   std::function<void()> reshuffle;     // new order for the next pass
+  // Asked after each pause: true ends the step at once, without a photo.
+  std::function<bool()> stopAsked;
 };
 
 // One loader request: decodes the entry at photoIndex, dropping entries that
 // fail until one decodes or the list is empty; then advances photoIndex and,
 // at the start of a new pass in random order, reshuffles. False when the list
-// ends up empty.
+// ends up empty or the stop was asked for.
 bool RunLoadStep(MediaList& files, uint32_t& photoIndex, bool photoRandom, const LoadStepActions& actions);

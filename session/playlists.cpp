@@ -1,6 +1,7 @@
 #include "session/playlists.h"
 
 #include <cstdlib>
+#include <exception>
 
 #include "media/media_expand.h"
 #include "session/playlist_rules.h"
@@ -9,6 +10,10 @@
 namespace {
 
 constexpr DWORD kPauseAfterFailedDecodeMs = 100;
+
+WalkStopAsked StopAskedOf(const SlideshowSession& session) {
+  return [&session] { return session.loaderStopping.load(); };
+}
 
 }  // namespace
 
@@ -20,11 +25,11 @@ void SeedAndShuffle(MediaList& list) {
 }
 
 HRESULT ExpandPhotoEntry(const wchar_t* entry, SlideshowSession& session) {
-  return ExpandEntry(session.photoFiles, entry, session.sessionSettings.photoIncludeSubDir);
+  return ExpandEntry(session.photoFiles, entry, session.sessionSettings.photoIncludeSubDir, StopAskedOf(session));
 }
 
 HRESULT ExpandMusicEntry(const wchar_t* entry, SlideshowSession& session) {
-  return ExpandEntry(session.music.musicFiles, entry, session.sessionSettings.musicIncludeSubDir);
+  return ExpandEntry(session.music.musicFiles, entry, session.sessionSettings.musicIncludeSubDir, StopAskedOf(session));
 }
 
 void CopyShowSettings(SlideshowSession& session, const SaverSettings& settings) {
@@ -55,13 +60,25 @@ HRESULT LoadStep(SlideshowSession& session) {
   const LoadStepActions actions{
       .decode =
           [&session] {
-            session.loaderInDecode = true;
-            const bool decoded = SUCCEEDED(DecodePhoto(session));
-            session.loaderInDecode = false;
+            bool decoded = false;
+            // A photo that cannot be had (memory refused mid-decode) drops
+            // out like a damaged one; the show goes on with the rest.
+            try {
+              decoded = SUCCEEDED(DecodePhoto(session));
+            } catch (const std::exception&) {
+              decoded = false;
+            }
             return decoded;
           },
-      .afterFailure = [] { Sleep(kPauseAfterFailedDecodeMs); },
+      // The pause ends on the stop, which is signalled again for the
+      // loader's own wait (the event resets itself when a wait takes it).
+      .afterFailure =
+          [&session] {
+            const HANDLE stop = session.stopLoaderEvent.get();
+            if (stop && WaitForSingleObject(stop, kPauseAfterFailedDecodeMs) == WAIT_OBJECT_0) SetEvent(stop);
+          },
       .reshuffle = [&session] { SeedAndShuffle(session.photoFiles); },
+      .stopAsked = StopAskedOf(session),
   };
   const bool staged = RunLoadStep(session.photoFiles, session.photoIndex, session.sessionSettings.photoRandom, actions);
   return staged ? S_OK : E_FAIL;

@@ -1,12 +1,13 @@
 #include "session/render_thread.h"
 
 #include <cstdlib>
+#include <exception>
 
 #include "render/render_frame.h"
 #include "render/slide_clock.h"
 #include "render/slide_motion.h"
 #include "session/frame_pacing.h"
-#include "session/loader_thread.h"
+#include "session/worker_thread.h"
 #include "session/playlist_rules.h"
 #include "session/playlists.h"
 
@@ -17,13 +18,17 @@ void BeginSlideChoices(SlideshowSession& session) {
 
 namespace {
 
+// The photo the loader staged last: the one before photoIndex.
+uint32_t StagedIndex(const SlideshowSession& session) {
+  return session.photoIndex == 0 ? static_cast<uint32_t>(session.photoFiles.Count() - 1) : session.photoIndex - 1;
+}
+
 // The slide change: the loader's completion has been consumed, and until the
 // next request is signalled (after this frame) this thread owns the staging
 // surface.
 void BeginSlide(SlideshowSession& session, uint32_t now) {
   session.navigating = false;
-  session.shownIndex =
-      session.photoIndex == 0 ? static_cast<uint32_t>(session.photoFiles.Count() - 1) : session.photoIndex - 1;
+  session.shownIndex = StagedIndex(session);
   BeginSlideChoices(session);
   BeginSlideOnDevice(session.renderer, session.stagingDC.get(), session.stagingEdge, session.slide.effectCode,
                      session.frame);
@@ -39,15 +44,18 @@ void AskForNextPhoto(SlideshowSession& session) {
   SetEvent(session.loadPhotoEvent.get());
 }
 
-// Left or Right pressed since the last look: the staged photo is not the one
-// asked for, so the loader is sent to the photo that is. Holding the
-// completion, this thread owns the list and the index.
-void Retarget(SlideshowSession& session, int steps) {
+// Left or Right pressed since the last look. The photo asked for is shown at
+// once when it is the one staged (Right, mostly); otherwise the loader is
+// sent to it. Holding the completion, this thread owns the list and the
+// index. True when the staged photo is the one.
+bool Retarget(SlideshowSession& session, int steps) {
   const uint32_t from = session.navigating ? session.navigationTarget : session.shownIndex.load();
   session.navigationTarget = SteppedPhotoIndex(from, steps, session.photoFiles.Count());
+  if (session.navigationTarget == StagedIndex(session)) return true;
   session.navigating = true;
   session.photoIndex = session.navigationTarget;
   SetEvent(session.loadPhotoEvent.get());
+  return false;
 }
 
 // True when a new slide began. The loader's completion is taken only when the
@@ -55,10 +63,7 @@ void Retarget(SlideshowSession& session, int steps) {
 bool TakeStagedPhoto(SlideshowSession& session, uint32_t now) {
   if (WaitForSingleObject(session.loadCompleteEvent.get(), 0) != WAIT_OBJECT_0) return false;
   if (session.photoFiles.Empty()) return false;
-  if (const int steps = session.pendingSteps.exchange(0); steps != 0) {
-    Retarget(session, steps);
-    return false;
-  }
+  if (const int steps = session.pendingSteps.exchange(0); steps != 0 && !Retarget(session, steps)) return false;
   BeginSlide(session, now);
   return true;
 }
@@ -105,7 +110,11 @@ HRESULT RunRenderer(SlideshowSession& session) {
       continue;
     }
     if (woke != WAIT_TIMEOUT) continue;
-    RenderFrame(session);
+    // A frame that throws (memory refused) is a frame skipped, not the end.
+    try {
+      RenderFrame(session);
+    } catch (const std::exception&) {
+    }
     timeout = RenderWaitMs(session.frameInterval, session.showRunning, session.paused);
   }
   return S_OK;

@@ -12,10 +12,39 @@
 #include "session/navigation.h"
 #include "session/render_thread.h"
 #include "session/session_lifecycle.h"
+#include "session/session_start.h"
 #include "session/show_music.h"
 #include "settings/settings_store.h"
 
 namespace {
+
+// Posted by WM_CREATE: the start waits until the window is up, and runs on a
+// thread of its own, so that input reaches the window from its first moment.
+constexpr UINT kStartShowMessage = WM_APP + 2;
+
+// The leave-by-Esc-only switch holds from the window's first message: the
+// settings file is read here, the whole start comes later.
+void OnCreate(SlideshowSession& session) {
+  if (session.workersLeftRunning || session.sessionInitialised) return;
+  ReadSettingsFile();
+  session.sessionSettings.exitByEscOnly = saverSettings.exitByEscOnly;
+}
+
+void OnStartShow(HWND window, bool fullScreen, SlideshowSession& session) {
+  UpdateWindow(window);  // black, before anything slow
+  BeginSessionInBackground(window, fullScreen, session);
+}
+
+void OnDestroy(const SessionWindowLink* link, SlideshowSession& session) {
+  StopMusic(session);
+  // A start still making the device is left to finish on its own, as a
+  // worker deep in a decode is.
+  if (StartInProgress(session)) {
+    session.workersLeftRunning = true;
+    return;
+  }
+  StopSession(session, !(link && link->processEndsWithWindow));
+}
 
 void OnPaint(HWND window, SlideshowSession& session) {
   PAINTSTRUCT paint;
@@ -79,23 +108,32 @@ LRESULT WINAPI ScreenSaverProcW(HWND window, UINT message, WPARAM wParam, LPARAM
   SlideshowSession& session = link && link->session ? *link->session : slideshowSession;
   switch (message) {
     case WM_CREATE:
-      BeginSession(window, link ? link->fullScreen : true, session);
+      OnCreate(session);
+      PostMessageW(window, kStartShowMessage, link ? link->fullScreen : true, 0);
       break;
+    case kStartShowMessage:
+      OnStartShow(window, wParam != 0, session);
+      return 0;
+    case kSessionStartedMessage:
+      FinishStart(session);
+      return 0;
     case WM_DESTROY:
-      StopMusic(session);
-      StopSession(session);
+      OnDestroy(link, session);
       break;
     case WM_PAINT:
       OnPaint(window, session);
       break;
     case WM_ERASEBKGND:
+      // Black from the class brush until the show draws; then never, as the
+      // device presents every frame.
+      if (!session.sessionInitialised) break;
       return 0;
     case WM_DISPLAYCHANGE:
       DestroyWindow(window);
       break;
     case WM_KEYDOWN:
       if (OnControlKey(wParam, session)) return 0;
-      if (saverSettings.exitByEscOnly && wParam != VK_ESCAPE) return 0;
+      if (session.sessionSettings.exitByEscOnly && wParam != VK_ESCAPE) return 0;
       break;
     case WM_TIMER:
       if (wParam == kFadeTimerId) FadeStep(session.music);
@@ -105,7 +143,7 @@ LRESULT WINAPI ScreenSaverProcW(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_MOUSEWHEEL:
-      if (saverSettings.exitByEscOnly) return 0;
+      if (session.sessionSettings.exitByEscOnly) return 0;
       break;
     case WM_POWERBROADCAST:
       return OnPowerBroadcast(window, wParam);

@@ -15,6 +15,9 @@ struct SessionWindowLink {
   SlideshowSession* session = nullptr;
   bool fullScreen = true;
   WNDPROC next = nullptr;  // DefWindowProcW when null
+  // The process ends with the window: its stop leaves the show's resources
+  // to the process's end.
+  bool processEndsWithWindow = false;
 };
 
 void AttachSessionLink(HWND window, SessionWindowLink* link);

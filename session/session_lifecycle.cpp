@@ -4,7 +4,6 @@
 #include "session/loader_thread.h"
 #include "session/playlists.h"
 #include "session/render_thread.h"
-#include "session/show_music.h"
 #include "session/staging_surface.h"
 #include "settings/settings_store.h"
 
@@ -14,7 +13,7 @@ namespace {
 int ScreenPhotoEdge(HWND window) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info)) return kMinPhotoEdge;
+  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info)) return kMinStagingEdge;
   return PhotoEdgeFor(static_cast<uint32_t>(info.rcMonitor.right - info.rcMonitor.left),
                       static_cast<uint32_t>(info.rcMonitor.bottom - info.rcMonitor.top));
 }
@@ -32,7 +31,7 @@ void Check(HRESULT result) {
 // is skipped. The staging surface stays until the process ends. A worker left
 // running (deep in a decode) keeps everything it may touch: the events, GDI+
 // and the surface it draws on, and the device for the render thread.
-void ReleaseSession(SlideshowSession& session) {
+void ReleaseSession(SlideshowSession& session, bool release) {
   session.fineTimer.End();
   const bool renderStopped = StopRenderThread(session);
   const bool loaderStopped = StopLoaderThread(session);
@@ -42,6 +41,7 @@ void ReleaseSession(SlideshowSession& session) {
     session.workersLeftRunning = true;
     return;
   }
+  if (!release) return;
   session.loadPhotoEvent.reset();
   session.loadCompleteEvent.reset();
   session.stopLoaderEvent.reset();
@@ -51,9 +51,17 @@ void ReleaseSession(SlideshowSession& session) {
   session.renderer.Release();
 }
 
+// A start on a record a previous session's worker may still use would
+// rewrite what that worker reads and draws on: such a start is refused.
+HRESULT StartRefusal(const SlideshowSession& session) {
+  if (session.workersLeftRunning) return kWorkerStillRunning;
+  return session.sessionInitialised ? S_FALSE : S_OK;
+}
+
 }  // namespace
 
 HRESULT BeginSession(HWND window, bool fullScreen, SlideshowSession& session) {
+  if (const HRESULT refused = StartRefusal(session); refused != S_OK) return SUCCEEDED(refused) ? S_OK : refused;
   // Making a Direct3D object is slow (a good part of a second under Wine): the
   // capability check and the device share one.
   session.renderer.CreateDirect3D();
@@ -65,11 +73,12 @@ HRESULT BeginSession(HWND window, bool fullScreen, SlideshowSession& session) {
   session.photoEntries = photoEntries;
   session.musicEntries = musicEntries;
   session.listsToExpand = true;
+  session.listsReady = false;
   return StartSession(fullScreen, window, session);
 }
 
 HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
-  if (session.sessionInitialised) return S_OK;
+  if (const HRESULT refused = StartRefusal(session); refused != S_OK) return SUCCEEDED(refused) ? S_OK : refused;
   session.window = window;
   session.renderer.fullScreen = fullScreen;
   try {
@@ -77,9 +86,9 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
     // Full screen, the photo gets as many texels as the screen has pixels
     // (the card and memory permitting); the preview keeps the smallest size.
     session.renderer.CreateDirect3D();
-    const int wanted = fullScreen ? session.renderer.PhotoEdgeTheCardTakes(ScreenPhotoEdge(window)) : kMinPhotoEdge;
+    const int wanted = fullScreen ? session.renderer.PhotoEdgeTheCardTakes(ScreenPhotoEdge(window)) : kMinStagingEdge;
     HRESULT staged = CreateStagingSurface(session, window, wanted);
-    if (FAILED(staged) && wanted > kMinPhotoEdge) staged = CreateStagingSurface(session, window, kMinPhotoEdge);
+    if (FAILED(staged) && wanted > kMinStagingEdge) staged = CreateStagingSurface(session, window, kMinStagingEdge);
     Check(staged);
     Check(StartStagingGraphics(session));
     Check(CreateLoaderEvents(session));
@@ -100,15 +109,15 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
     session.frameInterval = session.renderer.frameInterval;
     Check(StartRenderThread(session));
   } catch (const StartFailure& failure) {
-    ReleaseSession(session);
+    ReleaseSession(session, true);
     return failure.result;
   }
   session.sessionInitialised = true;
   return S_OK;
 }
 
-HRESULT StopSession(SlideshowSession& session) {
+HRESULT StopSession(SlideshowSession& session, bool release) {
   if (!session.sessionInitialised) return S_OK;
-  ReleaseSession(session);
+  ReleaseSession(session, release);
   return S_OK;
 }

@@ -53,11 +53,19 @@ struct SlideshowSession {
   // A worker that did not stop in time is left running rather than killed in
   // the middle of a decode; then nothing it may touch is released, and the
   // process must end without running its destructors.
-  bool workersLeftRunning = false;
-  // Set by the loader while it decodes: the one wait worth not sitting out.
-  std::atomic<bool> loaderInDecode = false;
+  std::atomic<bool> workersLeftRunning = false;
+  // Set by the loader while it walks the folders or decodes: work the stop
+  // does not sit out.
+  std::atomic<bool> loaderBusy = false;
+  // Set by the stop before it signals the loader: the walk and a run of bad
+  // files look here between their steps.
+  std::atomic<bool> loaderStopping = false;
 
-  bool sessionInitialised = false;
+  // Written by the starting thread, read by the window's.
+  std::atomic<bool> sessionInitialised = false;
+  // The thread making the start, and the mode it starts in.
+  AutoHandle starterThread;
+  bool startFullScreen = true;
   // Single-byte flags shared by the UI and the worker threads without a lock;
   // atomic so that each read sees a whole, current value.
   std::atomic<bool> showRunning = false;
@@ -105,6 +113,10 @@ struct SlideshowSession {
   // window thread never waits on the file system. The window hears of it by
   // kListsReadyMessage.
   bool listsToExpand = false;
+  // Set by the loader once the lists are expanded, before its notice: the
+  // end of the start looks here too, so the show starts even when the notice
+  // came (and went) before the start was done.
+  std::atomic<bool> listsReady = false;
   MediaList photoEntries;
   MediaList musicEntries;
 
@@ -118,4 +130,5 @@ struct SlideshowSession {
 // The session of the exported ScreenSaverProcW on a window that carries none
 // of its own (a host other than ours calling the export): such a host makes
 // its window before anything of ours runs, so the record must already exist.
-extern SlideshowSession slideshowSession;
+// It lives to the process's end.
+extern SlideshowSession& slideshowSession;

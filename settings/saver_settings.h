@@ -22,6 +22,11 @@ enum FadeCode : int32_t { kFadeNone = 0, kFadeBlack = 1, kFadeWhite = 2 };
 // motion: 2 crops to a square; 0, 1 and 3 letterbox.
 constexpr int kFitSquareCrop = 2;
 
+// The smallest edge, in pixels, of the staging surface and of the photo
+// texture it fills: the preview's size, and the fallback wherever a larger
+// one cannot be had.
+constexpr int kMinStagingEdge = 1024;
+
 constexpr int kMaxColorEffects = 4;
 constexpr int kMaxTransitions = 4;
 constexpr int kMaxFades = 3;

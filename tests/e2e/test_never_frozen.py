@@ -127,3 +127,45 @@ def test_a_one_pixel_photo_fills_its_area_with_its_colour(saver, tmp_path):
     off = [(x, y) for x in range(440, 841, 20) for y in range(160, 561, 20) if not near(shot.pixel(x, y), RED)]
     assert not off, f"{len(off)} points not red, e.g. {off[:3]}: {[shot.pixel(*p) for p in off[:3]]}"
     ends_within(saver, 1.0)
+
+
+def bad_files(tmp_path, count=60):
+    paths = [tmp_path / f"bad{n:02}.jpg" for n in range(count)]
+    for path in paths:
+        path.write_text("not a photo")
+    return paths
+
+
+def library_of_100000_files():
+    """100 folders of 1000 names each, made once: only the walk reads them."""
+    root = FIXTURES / "library-100000"
+    if not (root / "complete").exists():
+        for folder in range(100):
+            (root / f"f{folder:03}").mkdir(parents=True, exist_ok=True)
+            for n in range(1000):
+                (root / f"f{folder:03}" / f"p{n:04}.jpg").touch()
+        (root / "complete").touch()
+    return root
+
+
+# Where the saver is when the key comes, measured from its window appearing.
+KEY_MOMENTS = {
+    "key-0.3s-after-window": (lambda tmp: [solid_png(tmp / "red.png", RED)], 0.3),
+    "key-during-sixty-bad-files": (lambda tmp: bad_files(tmp) + [solid_png(tmp / "red.png", RED)], 1.0),
+    "key-during-first-walk-of-100000-files": (lambda tmp: [library_of_100000_files()], 0.3),
+}
+
+
+@pytest.mark.parametrize("moment", KEY_MOMENTS)
+def test_a_key_at_any_moment_ends_the_process_within_half_a_second(saver, tmp_path, moment):
+    photos, after_window = KEY_MOMENTS[moment]
+    start(saver, photos(tmp_path))
+    assert saver.window(timeout=10), "no saver window"
+    time.sleep(after_window)
+    pressed = time.monotonic()
+    run_x("xdotool", "key", "b")
+    code = saver.wait(timeout=10)
+    took = time.monotonic() - pressed
+    figure(moment, f"process ended {took:.2f} s after the key")
+    assert code == 0, f"exit code {code}"
+    assert took <= 0.5, f"the process ended {took:.2f} s after the key"

@@ -120,13 +120,14 @@ TEST(EffectChoices, StoredListsBeyondTheirCountsOrRangeAreIgnored) {
 TEST(SlideTime, SecondsDropTheFraction) {
   EXPECT_EQ(SecondsFromSlideTime(7500), 7);
   EXPECT_EQ(SecondsFromSlideTime(5000), 5);
-  EXPECT_EQ(SecondsFromSlideTime(999), 0);
+  EXPECT_EQ(SecondsFromSlideTime(999), 1);  // the show runs it for a second
+  EXPECT_EQ(SecondsFromSlideTime(0), 1);
   EXPECT_EQ(SecondsFromSlideTime(999999), 999);
 }
 
 TEST(SlideTime, SecondsFieldGivesMillisecondsOrTheDefault) {
   EXPECT_EQ(SlideTimeFromSecondsField(L"7", 7), 7000);
-  EXPECT_EQ(SlideTimeFromSecondsField(L"0", 0), 0);
+  EXPECT_EQ(SlideTimeFromSecondsField(L"0", 0), 1000);
   EXPECT_EQ(SlideTimeFromSecondsField(L"999", 999), 999000);
   // A non-zero high word: the field was not a number or out of range.
   EXPECT_EQ(SlideTimeFromSecondsField(L"1500", 0x00010000 | 999), 5000);

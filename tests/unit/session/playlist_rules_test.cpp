@@ -73,6 +73,7 @@ struct FakeLoader {
   std::vector<std::wstring> decoded;  // every attempt, good or bad
   int pauses = 0;
   int reshuffles = 0;
+  int stopAfterPauses = -1;  // the stop is asked for after this many pauses
 
   explicit FakeLoader(std::vector<std::wstring> paths, std::set<std::wstring> ok) : good(std::move(ok)) {
     for (auto& p : paths) files.Append(p);
@@ -86,6 +87,7 @@ struct FakeLoader {
             },
         .afterFailure = [this] { ++pauses; },
         .reshuffle = [this] { ++reshuffles; },
+        .stopAsked = [this] { return pauses == stopAfterPauses; },
     };
     return RunLoadStep(files, photoIndex, random, actions);
   }
@@ -108,6 +110,14 @@ TEST(RunLoadStep, DropsFailuresUntilOneDecodes) {
   EXPECT_EQ(f.List(), (std::vector<std::wstring>{L"a", L"d"}));
   EXPECT_EQ(f.photoIndex, 0u);  // d was the last entry
   EXPECT_EQ(f.pauses, 2);
+}
+
+TEST(RunLoadStep, TheStopEndsARunOfFailuresAfterThePauseItInterrupted) {
+  FakeLoader f({L"bad1", L"bad2", L"bad3", L"d"}, {L"d"});
+  f.stopAfterPauses = 1;
+  EXPECT_FALSE(f.Step());
+  EXPECT_EQ(f.decoded, (std::vector<std::wstring>{L"bad1"}));
+  EXPECT_EQ(f.List(), (std::vector<std::wstring>{L"bad2", L"bad3", L"d"}));
 }
 
 TEST(RunLoadStep, AFailureAtTheEndWrapsToTheFirstPhoto) {

@@ -275,7 +275,7 @@ TEST(RendererLifecycle, ScreenSizedTexturesTakeTheWholeStagingSurfaceAndSmallerO
   EXPECT_EQ(renderer.Release(), S_OK);
 
   // Textures the card made smaller than the staging surface take it whole, scaled.
-  renderer.photoEdge = kMinPhotoEdge;
+  renderer.photoEdge = kMinStagingEdge;
   ASSERT_EQ(renderer.Init(window.get()), S_OK);
   EXPECT_FLOAT_EQ(renderer.quad[1].u0, 0.5f / 1024);
   staging.FillRect(1024, 1024, 2048, 2048, 0xE0E0E0);

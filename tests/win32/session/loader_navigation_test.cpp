@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,24 @@
 #include "session/render_thread.h"
 #include "tests/win32/media/photo_test_support.h"
 #include "tests/win32/test_folders.h"
+
+namespace {
+
+// Armed by a test: the next allocation of at least this many bytes is
+// refused, as one inside a decode is when memory runs short.
+std::atomic<size_t> refuseNextAllocationFrom = 0;
+
+}  // namespace
+
+// The library's operator delete releases with free().
+void* operator new(size_t size) {
+  size_t armed = refuseNextAllocationFrom.load();
+  if (armed != 0 && size >= armed && refuseNextAllocationFrom.compare_exchange_strong(armed, 0)) {
+    throw std::bad_alloc();
+  }
+  if (void* block = std::malloc(size ? size : 1)) return block;
+  throw std::bad_alloc();
+}
 
 namespace {
 
@@ -92,6 +113,18 @@ TEST_F(LoaderTest, BadFilesAreDroppedAndTheGoodOnesKept) {
   }
   EXPECT_EQ(staged, (std::vector<int32_t>{1, 2, 3, 1}));
   EXPECT_EQ(Listed(), (std::vector<std::wstring>{Small(1), Small(2), Small(3)}));
+}
+
+TEST_F(LoaderTest, MemoryRefusedInsideADecodeDropsThatPhotoAndTheLoaderGoesOn) {
+  Files({Small(1), Small(2)});
+  StartLoader();
+  refuseNextAllocationFrom = 1 << 20;  // the filter's output for a 64 x 48 photo letterboxed: 3 MB
+  ASSERT_TRUE(Request());
+  EXPECT_EQ(refuseNextAllocationFrom.load(), 0u) << "the decode never asked for that much";
+  EXPECT_EQ(session().staged.orientation, 2);
+  EXPECT_EQ(Listed(), std::vector<std::wstring>{Small(2)});
+  ASSERT_TRUE(Request()) << "the loader ended";
+  EXPECT_EQ(session().staged.orientation, 2);
 }
 
 TEST_F(LoaderTest, AListWhereEveryFileFailsCompletesWithFailure) {
@@ -228,6 +261,18 @@ TEST_F(NavigationTest, RightShowsTheNextPhotoAsSoonAsItIsReady) {
   EXPECT_TRUE(Shows(1));
   Press(NextPhoto);
   EXPECT_TRUE(Shows(2));
+}
+
+TEST_F(NavigationTest, RightOnTheStagedPhotoShowsItOnTheNextFrame) {
+  ASSERT_EQ(RenderFrame(session()), S_OK);  // the frame after the slide change asks for photo 1
+  ASSERT_EQ(WaitForSingleObject(session().loadCompleteEvent.get(), kLoaderWaitMs), WAIT_OBJECT_0);
+  SetEvent(session().loadCompleteEvent.get());
+  Press(NextPhoto);
+  ASSERT_EQ(RenderFrame(session()), S_OK);
+  EXPECT_EQ(session().shownIndex, 1u) << "the staged photo waited for a decode";
+  EXPECT_FALSE(session().navigating);
+  Press(PreviousPhoto);  // not staged: the loader goes back for it
+  EXPECT_TRUE(Shows(0));
 }
 
 TEST_F(NavigationTest, StepsPressedBeforeThePhotoShowsAddUp) {

@@ -12,6 +12,8 @@
 #include "session/navigation.h"
 #include "session/screen_saver_proc.h"
 #include "session/session_lifecycle.h"
+#include "session/session_start.h"
+#include "session/show_music.h"
 #include "settings/settings_store.h"
 #include "tests/win32/test_folders.h"
 
@@ -170,7 +172,7 @@ TEST_F(SessionLifecycle, PauseRepaintAndResumeInATightLoopKeepTheShowDrawing) {
   // The loader's next decode may still be under way (slow while the frames
   // contend for GDI); the stop would rightly leave it running. This test is
   // about drawing, so let it end.
-  for (DWORD start = GetTickCount(); s.loaderInDecode && GetTickCount() - start < 10000;) Sleep(5);
+  for (DWORD start = GetTickCount(); s.loaderBusy && GetTickCount() - start < 10000;) Sleep(5);
   s.showRunning = false;
   EXPECT_EQ(StopSession(s), S_OK);
   ExpectNothingLeft();
@@ -189,6 +191,29 @@ TEST_F(SessionLifecycle, AnEmptyPhotoListStillStartsWholeAndStopsClean) {
   EXPECT_TRUE(s.photoFiles.Empty());
   EXPECT_EQ(StopSession(s), S_OK);
   ExpectNothingLeft();
+}
+
+TEST_F(SessionLifecycle, ListsReadyBeforeTheStartEndsStartTheShowWithoutTheNotice) {
+  PhotoFolder photos;
+  SlideshowSession& s = slideshowSession;
+  s.photoFiles.Append(photos.path() + L"\\photo.bmp");
+  s.listsReady = true;  // the loader's notice came, and went, during the start
+  ASSERT_EQ(StartSession(false, window_, s), S_OK);
+  FinishStart(s);
+  EXPECT_TRUE(s.showRunning);
+  StopMusic(s);
+  s.listsReady = false;
+}
+
+TEST_F(SessionLifecycle, AStartWhileAWorkerOfTheLastSessionRunsChangesNothing) {
+  SlideshowSession& s = slideshowSession;
+  s.workersLeftRunning = true;  // as a stop that gave up on a decode leaves it
+  s.listsToExpand = false;
+  EXPECT_EQ(BeginSession(window_, false, s), kWorkerStillRunning);
+  EXPECT_EQ(StartSession(false, window_, s), kWorkerStillRunning);
+  EXPECT_FALSE(s.listsToExpand) << "the entries the worker may read were rewritten";
+  EXPECT_FALSE(s.sessionInitialised || s.loaderThread || s.loadPhotoEvent || s.fineTimer.active());
+  s.workersLeftRunning = false;
 }
 
 TEST_F(SessionLifecycle, AFailedStepReleasesWhatTheStartHadMade) {
@@ -261,7 +286,7 @@ TEST_F(SessionWindowProc, ControlKeysNeverEndTheSaver) {
 }
 
 TEST_F(SessionWindowProc, EscOnlyLetsEscapeAndAltThrough) {
-  saverSettings.exitByEscOnly = true;
+  session_.sessionSettings.exitByEscOnly = true;
   for (UINT message : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN, WM_MOUSEWHEEL}) {
     SetCursorPos(0, 0);  // far from where any test started
     EXPECT_EQ(Send(message), 0);

@@ -1,0 +1,37 @@
+#include "session/session_start.h"
+
+#include "session/worker_thread.h"
+#include "session/session_lifecycle.h"
+#include "session/show_music.h"
+
+namespace {
+
+DWORD WINAPI StarterThread(void* parameter) {
+  auto& session = *static_cast<SlideshowSession*>(parameter);
+  const HRESULT result = BeginSession(session.window, session.startFullScreen, session);
+  PostMessageW(session.window, kSessionStartedMessage, static_cast<WPARAM>(result), 0);
+  return 0;
+}
+
+}  // namespace
+
+HRESULT BeginSessionInBackground(HWND window, bool fullScreen, SlideshowSession& session) {
+  if (session.workersLeftRunning || session.starterThread) return kWorkerStillRunning;
+  if (session.sessionInitialised) return S_OK;
+  session.window = window;
+  session.startFullScreen = fullScreen;
+  session.starterThread.reset(CreateThread(nullptr, 0, StarterThread, &session, 0, nullptr));
+  if (!session.starterThread) StarterThread(&session);
+  return S_OK;
+}
+
+void FinishStart(SlideshowSession& session) {
+  // The thread posted its notice as its last step.
+  if (session.starterThread) WaitForSingleObject(session.starterThread.get(), kRenderStopWaitMs);
+  session.starterThread.reset();
+  if (session.sessionInitialised && session.listsReady) StartMusic(session);
+}
+
+bool StartInProgress(const SlideshowSession& session) {
+  return session.starterThread && WaitForSingleObject(session.starterThread.get(), 0) == WAIT_TIMEOUT;
+}
