@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
               ++f.reshuffles;
               ShuffleList(files, rand15);
             },
+        .stopAsked = [] { return false; },
     };
     if (!RunLoadStep(files, photoIndex, true, actions)) Broken(f, "the list ran empty", f.frames);
   };

@@ -115,7 +115,7 @@ LRESULT WINAPI ScreenSaverProcW(HWND window, UINT message, WPARAM wParam, LPARAM
       OnStartShow(window, wParam != 0, session);
       return 0;
     case kSessionStartedMessage:
-      FinishStart(session);
+      FinishStart(session, static_cast<HRESULT>(wParam));
       return 0;
     case WM_DESTROY:
       OnDestroy(link, session);

@@ -60,8 +60,8 @@ HRESULT StartRefusal(const SlideshowSession& session) {
 
 }  // namespace
 
-HRESULT BeginSession(HWND window, bool fullScreen, SlideshowSession& session) {
-  if (const HRESULT refused = StartRefusal(session); refused != S_OK) return SUCCEEDED(refused) ? S_OK : refused;
+HRESULT PrepareSession(SlideshowSession& session) {
+  if (const HRESULT refused = StartRefusal(session); refused != S_OK) return refused;
   // Making a Direct3D object is slow (a good part of a second under Wine): the
   // capability check and the device share one.
   session.renderer.CreateDirect3D();
@@ -74,6 +74,12 @@ HRESULT BeginSession(HWND window, bool fullScreen, SlideshowSession& session) {
   session.musicEntries = musicEntries;
   session.listsToExpand = true;
   session.listsReady = false;
+  return S_OK;
+}
+
+HRESULT BeginSession(HWND window, bool fullScreen, SlideshowSession& session) {
+  const HRESULT prepared = PrepareSession(session);
+  if (prepared != S_OK) return SUCCEEDED(prepared) ? S_OK : prepared;
   return StartSession(fullScreen, window, session);
 }
 

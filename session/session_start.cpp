@@ -1,14 +1,14 @@
 #include "session/session_start.h"
 
-#include "session/worker_thread.h"
 #include "session/session_lifecycle.h"
 #include "session/show_music.h"
+#include "session/worker_thread.h"
 
 namespace {
 
 DWORD WINAPI StarterThread(void* parameter) {
   auto& session = *static_cast<SlideshowSession*>(parameter);
-  const HRESULT result = BeginSession(session.window, session.startFullScreen, session);
+  const HRESULT result = PrepareSession(session);
   PostMessageW(session.window, kSessionStartedMessage, static_cast<WPARAM>(result), 0);
   return 0;
 }
@@ -25,10 +25,11 @@ HRESULT BeginSessionInBackground(HWND window, bool fullScreen, SlideshowSession&
   return S_OK;
 }
 
-void FinishStart(SlideshowSession& session) {
+void FinishStart(SlideshowSession& session, HRESULT prepared) {
   // The thread posted its notice as its last step.
   if (session.starterThread) WaitForSingleObject(session.starterThread.get(), kRenderStopWaitMs);
   session.starterThread.reset();
+  if (prepared == S_OK) StartSession(session.startFullScreen, session.window, session);
   if (session.sessionInitialised && session.listsReady) StartMusic(session);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The start of a show off the window's thread: the Direct3D object and device
-// take a second or more (a cold graphics driver, a busy machine), and the
-// window must answer input all the while.
+// The start of a show with the window answering all the while: the Direct3D
+// object and the settings check take a second or more (a cold graphics
+// driver, a busy machine) and are made on a thread of their own; the device,
+// which belongs to the window's thread, is made there afterwards.
 
 #include <windows.h>
 
@@ -10,15 +11,16 @@
 // Posted to the window by the starting thread once BeginSession has returned.
 constexpr UINT kSessionStartedMessage = WM_APP + 3;
 
-// Runs BeginSession on a thread of its own, which posts
+// Runs PrepareSession on a thread of its own, which posts
 // kSessionStartedMessage when done; runs it here, and posts the same, when no
 // thread can be made. kWorkerStillRunning while a start or a worker of an
 // earlier session still runs.
 HRESULT BeginSessionInBackground(HWND window, bool fullScreen, SlideshowSession& session);
 
-// On kSessionStartedMessage: closes the starting thread and, when the loader
-// has the lists ready by now, starts the show and its music.
-void FinishStart(SlideshowSession& session);
+// On kSessionStartedMessage (wParam: what PrepareSession returned): closes the
+// starting thread, starts the session on this, the window's thread, and, when
+// the loader has the lists ready by now, the show and its music.
+void FinishStart(SlideshowSession& session, HRESULT prepared);
 
 // True while the starting thread runs.
 bool StartInProgress(const SlideshowSession& session);

@@ -198,8 +198,10 @@ TEST_F(SessionLifecycle, ListsReadyBeforeTheStartEndsStartTheShowWithoutTheNotic
   SlideshowSession& s = slideshowSession;
   s.photoFiles.Append(photos.path() + L"\\photo.bmp");
   s.listsReady = true;  // the loader's notice came, and went, during the start
-  ASSERT_EQ(StartSession(false, window_, s), S_OK);
-  FinishStart(s);
+  s.window = window_;
+  s.startFullScreen = false;
+  FinishStart(s, S_OK);  // makes the device here, on the window's thread
+  EXPECT_TRUE(s.sessionInitialised);
   EXPECT_TRUE(s.showRunning);
   StopMusic(s);
   s.listsReady = false;
