@@ -18,7 +18,7 @@ import sys
 LAYERS = [
     ["ownership"],
     ["settings"],
-    ["media", "music", "render"],
+    ["library", "media", "music", "render"],
     ["session"],
     ["config"],
     # The process entry serves the dialog mode as well as the running saver.
