@@ -29,13 +29,14 @@ std::string ReadFile(const std::wstring& path) {
 
 struct Walked {
   std::vector<LibraryPhoto> photos;
+  std::map<std::wstring, LibraryPhoto> byPath;
   LibraryWalkOutcome outcome;
 };
 
 Walked Walk(PhotoIndex* index, const std::wstring& root) {
   Walked walked;
   walked.outcome = WalkLibrary(index, {root}, true, nullptr, [&](std::vector<LibraryPhoto>&& photos) {
-    for (LibraryPhoto& photo : photos) walked.photos.push_back(std::move(photo));
+    for (LibraryPhoto& photo : photos) walked.byPath[photo.path] = walked.photos.emplace_back(std::move(photo));
   });
   return walked;
 }
@@ -51,12 +52,6 @@ Paths PlainWalk(const std::wstring& root) {
   MediaList list;
   ExpandEntry(list, root.c_str(), true);
   return {list.begin(), list.end()};
-}
-
-std::map<std::wstring, LibraryPhoto> ByPath(const std::vector<LibraryPhoto>& photos) {
-  std::map<std::wstring, LibraryPhoto> byPath;
-  for (const LibraryPhoto& photo : photos) byPath[photo.path] = photo;
-  return byPath;
 }
 
 class LibraryIndex : public testing::Test {
@@ -95,7 +90,7 @@ TEST_F(LibraryIndex, SecondWalkListsOnlyChangedFoldersAndKeepsTheWalkOrder) {
   EXPECT_EQ(second.outcome.foldersListed, 0u);
 
   // Added, deleted, replaced in place, a new sub-folder, a folder gone.
-  const auto before = ByPath(first.photos);
+  const auto& before = first.byPath;
   index->MarkFailed(before.at(root_ + L"\\b.jpg").id);
   index->MarkFailed(before.at(root_ + L"\\sub\\c.jpg").id);
   WriteFile(root_ + L"\\sub\\deep\\new.jpg", "photo");
@@ -112,7 +107,7 @@ TEST_F(LibraryIndex, SecondWalkListsOnlyChangedFoldersAndKeepsTheWalkOrder) {
   const Walked third = Walk(reopened.get(), root_);
   EXPECT_EQ(PathsOf(third.photos), PlainWalk(root_));
   EXPECT_EQ(third.outcome.foldersListed, 4u);  // the root, sub, deep and fresh; never other again
-  const auto after = ByPath(third.photos);
+  const auto& after = third.byPath;
   EXPECT_EQ(after.at(root_ + L"\\sub\\c.jpg").id, before.at(root_ + L"\\sub\\c.jpg").id);
   EXPECT_TRUE(after.at(root_ + L"\\sub\\c.jpg").failed);
   EXPECT_FALSE(after.at(root_ + L"\\b.jpg").failed) << "a changed file gets another try";
@@ -121,24 +116,20 @@ TEST_F(LibraryIndex, SecondWalkListsOnlyChangedFoldersAndKeepsTheWalkOrder) {
 }
 
 TEST_F(LibraryIndex, DeckSurvivesTheConnection) {
-  {
-    auto index = PhotoIndex::Open(indexFile_);
-    ASSERT_TRUE(index);
-    const Walked walked = Walk(index.get(), root_);
-    std::vector<Card> present;
-    for (const LibraryPhoto& photo : walked.photos) present.push_back({photo.id, false, photo.failed});
-    Deck deck;
-    deck.Sync(present, [](size_t bound) { return bound - 1; });
-    const PhotoId shown = deck.Next([](size_t) { return 0; }).value();
-    deck.MarkShown(shown);
-    ASSERT_TRUE(index->SaveDeck(deck));
-    ASSERT_TRUE(index->MarkFailed(deck.Next([](size_t) { return 0; }).value()));
-    const Deck loaded = index->LoadDeck();
-    std::vector<Card> expected = deck.Cards();
-    expected[1].failed = true;
-    EXPECT_EQ(loaded.Cards(), expected);
-    EXPECT_EQ(loaded.LastShown(), shown);
-  }
+  auto index = PhotoIndex::Open(indexFile_);
+  ASSERT_TRUE(index);
+  std::vector<Card> present;
+  for (const LibraryPhoto& photo : Walk(index.get(), root_).photos) present.push_back({photo.id, false, false});
+  const RandomBelow first = [](size_t) { return 0; };
+  Deck deck;
+  deck.Sync(present, [](size_t bound) { return bound - 1; });
+  deck.MarkShown(deck.Next(first).value());
+  ASSERT_TRUE(index->SaveDeck(deck));
+  ASSERT_TRUE(index->MarkFailed(deck.Next(first).value()));
+  std::vector<Card> expected = deck.Cards();
+  expected[1].failed = true;
+  EXPECT_EQ(index->LoadDeck().Cards(), expected);
+  EXPECT_EQ(index->LoadDeck().LastShown(), expected[0].id);
 }
 
 // Whatever lies at the index's place, the saver gets an index it can use or
