@@ -36,7 +36,7 @@ struct Walked {
 Walked Walk(PhotoIndex* index, const std::wstring& root) {
   Walked walked;
   walked.outcome = WalkLibrary(index, {root}, true, nullptr, [&](std::vector<LibraryPhoto>&& photos) {
-    for (LibraryPhoto& photo : photos) walked.byPath[photo.path] = walked.photos.emplace_back(std::move(photo));
+    for (LibraryPhoto& photo : photos) walked.byPath[photo.path] = walked.photos.emplace_back(photo);
   });
   return walked;
 }
