@@ -90,8 +90,28 @@ fetch_jpeg_source() {
 }
 # --- end of JPEG decoding block ---
 
+# --- The library index: SQLite's source, fetched into the same cache ---
+# The build makes the single-file amalgamation from it with tclsh.
+have_sqlite_source() { compgen -G "$jpeg_source_cache/sqlite3-*/tool/mksqlite3c.tcl" >/dev/null; }
+
+fetch_sqlite_source() {
+  have_sqlite_source && return 0
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "bootstrap: SQLite source missing from $jpeg_source_cache; run this script as root" >&2
+    exit 1
+  fi
+  echo "bootstrap: fetching SQLite's Debian source package"
+  enable_source_packages
+  apt-get update -q
+  mkdir -p "$jpeg_source_cache"
+  (cd "$jpeg_source_cache" && apt-get source -q sqlite3)
+  have_sqlite_source
+}
+# --- end of the library index block ---
+
 if ((${#missing[@]} == 0)); then
   fetch_jpeg_source
+  fetch_sqlite_source
   echo "bootstrap: everything is installed"
   exit 0
 fi
@@ -110,4 +130,5 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update -q
 apt-get install -y -q --no-install-recommends "${missing[@]}"
 fetch_jpeg_source
+fetch_sqlite_source
 echo "bootstrap: done"

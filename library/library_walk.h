@@ -1,0 +1,39 @@
+#pragma once
+// The photo folders walked against the index: the photos it already holds at
+// once, then a walk that lists only new and changed folders, handing over
+// each folder's photos as it goes. Runs on a worker thread, never on the
+// window's.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "library/photo_index.h"
+
+struct LibraryPhoto {
+  PhotoId id = 0;  // 0 without an index
+  std::wstring path;
+  bool failed = false;
+};
+
+using OnFolderPhotos = std::function<void(std::vector<LibraryPhoto>&& photos)>;
+
+struct LibraryWalkOutcome {
+  size_t foldersReached = 0;
+  size_t foldersListed = 0;
+  bool complete = false;  // every root walked to the end
+};
+
+// The photos under the folders `roots` as the index holds them, in walk
+// order, with no access to the disk.
+std::vector<LibraryPhoto> IndexedPhotos(PhotoIndex& index, const std::vector<std::wstring>& roots, bool includeSubDirs);
+
+// Walks `roots` depth first in the platform's order, listing a folder only
+// when the index does not know it or its last-write time moved (every folder
+// without an index), and storing what it lists. A real folder reached again
+// through a link is walked once. Checks `stopEvent` between folders. After
+// a complete walk, folders no longer reached leave the index.
+LibraryWalkOutcome WalkLibrary(PhotoIndex* index, const std::vector<std::wstring>& roots, bool includeSubDirs,
+                               HANDLE stopEvent, const OnFolderPhotos& onFolder);
