@@ -5,14 +5,16 @@
 # Made through the project's Wine launcher, so the same prefix works on hosts
 # with and without 32-bit support.
 # wineboot takes half a minute, and the tests make a fresh prefix many times:
-# the first one booted is kept as a template (build/wine-prefix-template, or
-# BRINDORA_PREFIX_TEMPLATE; empty means none) and later prefixes are copies
-# of it, sharing its DLL folders by hard links.
+# the first one booted is kept as a template in the user's cache (shared by
+# every clone; BRINDORA_PREFIX_TEMPLATE names another place, empty means none)
+# and later prefixes are copies of it, sharing its DLL folders by hard links
+# where the file system allows, else copying them. Wine brings a copy up to
+# date by itself when Wine itself was updated since.
 set -euo pipefail
 prefix=${1:?usage: wine-prefix.sh <prefix-dir>}
 root=$(cd "$(dirname "$0")/.." && pwd)
 wine="$root/tests/harness/wine.sh"
-template=${BRINDORA_PREFIX_TEMPLATE-$root/build/wine-prefix-template}
+template=${BRINDORA_PREFIX_TEMPLATE-${XDG_CACHE_HOME:-$HOME/.cache}/brindora/wine-prefix-template}
 [[ -f "$prefix/.brindora-ready" ]] && exit 0
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
@@ -43,7 +45,13 @@ mkdir -p "$(dirname "$template")"
 ) 9>"$template.lock"
 rm -rf "$prefix"
 mkdir -p "$prefix"
-cp -al "$template/." "$prefix/"
+if ! cp -al "$template/." "$prefix/" 2>/dev/null; then
+  # Another file system: a whole copy (never over half-made links, which
+  # would write through them into the template).
+  rm -rf "$prefix"
+  mkdir -p "$prefix"
+  cp -a "$template/." "$prefix/"
+fi
 # Wine's own programs and DLLs stay shared; every other file gets a copy of
 # its own, since the registry and the programs under test change files in place.
 find "$prefix" -type f ! -path "$prefix/drive_c/windows/system32/*" ! -path "$prefix/drive_c/windows/syswow64/*" \
