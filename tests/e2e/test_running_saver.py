@@ -81,7 +81,7 @@ def test_photos_come_in_list_order_wrap_and_change_on_time(saver, photos):
 
 def test_space_freezes_the_picture_and_arrows_step_without_ending(saver, photos):
     start(saver, photos, slide_time=8000)
-    assert wait_for_photo("red", timeout=3)
+    assert wait_for_photo("red", timeout=10)
     time.sleep(0.5)
     run_x("xdotool", "key", "space")
     time.sleep(0.3)
@@ -111,7 +111,7 @@ def test_space_freezes_the_picture_and_arrows_step_without_ending(saver, photos)
                          ids=["key", "left-button", "right-button", "five-pixels"])
 def test_other_input_ends_the_saver(saver, photos, action):
     start(saver, photos, slide_time=4000)
-    assert wait_for_photo("red", timeout=3)
+    assert wait_for_photo("red", timeout=10)
     run_x("xdotool", "mousemove", "642", "362")  # four pixels: not enough
     time.sleep(0.7)
     assert saver.wait(timeout=0.3) is None, "a four-pixel movement ended the saver"
@@ -121,7 +121,7 @@ def test_other_input_ends_the_saver(saver, photos, action):
 
 def test_esc_only_ignores_other_input_but_not_escape_or_alt(saver, photos):
     start(saver, photos, slide_time=4000, esc_only=True)
-    assert wait_for_photo("red", timeout=3)
+    assert wait_for_photo("red", timeout=10)
     run_x("xdotool", "mousemove", "900", "600")
     run_x("xdotool", "click", "1")
     run_x("xdotool", "key", "b")
@@ -131,7 +131,7 @@ def test_esc_only_ignores_other_input_but_not_escape_or_alt(saver, photos):
     assert saver.wait(timeout=10) == 0
 
     start(saver, photos, slide_time=4000, esc_only=True)
-    assert wait_for_photo("red", timeout=3)
+    assert wait_for_photo("red", timeout=10)
     run_x("xdotool", "key", "alt+b")
     assert saver.wait(timeout=10) == 0
 
@@ -140,7 +140,7 @@ def test_a_second_full_screen_saver_hands_over_to_the_first(saver, photos, tmp_p
     from harness import Saver
 
     start(saver, photos, slide_time=4000)
-    assert wait_for_photo("red", timeout=3)
+    assert wait_for_photo("red", timeout=10)
     second = Saver(tmp_path / "second")
     try:
         assert second.run("/s", timeout=10) == 0
@@ -165,7 +165,7 @@ def named_events():
 
 def test_named_events_exist_while_the_saver_runs(saver, photos):
     start(saver, photos, slide_time=4000)
-    assert wait_for_photo("red", timeout=3)
+    assert wait_for_photo("red", timeout=10)
     assert named_events() == {"BrindoraPro_LoadPhoto": "1", "BrindoraPro_LoadPhotoComplete": "1",
                               "BrindoraPro_StopThLoadPhoto": "1", "BrindoraPro_StopThRefresh": "1"}
     run_x("xdotool", "key", "Escape")
