@@ -74,9 +74,9 @@ const ResampleKernels& PlainKernels() {
   return kPlain;
 }
 
-std::vector<uint32_t> ResampleTentWith(const ResampleKernels& kernels, const PixelRows& source, SourceRect rect,
-                                       uint32_t targetWidth, uint32_t targetHeight) {
-  if (source.width == 0 || source.height == 0 || targetWidth == 0 || targetHeight == 0 || !source.row) return {};
+bool ResampleTentBandsWith(const ResampleKernels& kernels, const PixelRows& source, SourceRect rect,
+                           uint32_t targetWidth, uint32_t targetHeight, const TargetBand& band) {
+  if (source.width == 0 || source.height == 0 || targetWidth == 0 || targetHeight == 0 || !source.row) return false;
   const FixedTaps columns = TentTaps(rect.x, rect.width, targetWidth, source.width);
   const FixedTaps rows = TentTaps(rect.y, rect.height, targetHeight, source.height);
   // Each target row reads a few consecutive source rows, later rows later:
@@ -89,31 +89,68 @@ std::vector<uint32_t> ResampleTentWith(const ResampleKernels& kernels, const Pix
   std::vector<const uint32_t*> lines(ringRows);
   uint32_t nextRow = rows.spans.front().first;
 
-  std::vector<uint32_t> target(size_t{targetWidth} * targetHeight);
+  // About a megabyte of target rows at a time.
+  const uint32_t bandRows = std::clamp<uint32_t>((1u << 18) / targetWidth, 1, targetHeight);
+  std::vector<uint32_t> target(size_t{targetWidth} * bandRows);
   for (uint32_t ty = 0; ty < targetHeight; ++ty) {
     const TapSpan& span = rows.spans[ty];
     nextRow = std::max(nextRow, span.first);
     for (; nextRow < span.first + span.count; ++nextRow) {
       const uint32_t* line = source.row(nextRow);
-      if (!line) return {};
+      if (!line) return false;
       kernels.across(line, columns, ringRow(nextRow));
     }
     for (uint32_t k = 0; k < span.count; ++k) lines[k] = ringRow(span.first + k);
+    const uint32_t inBand = ty % bandRows;
     kernels.down(lines.data(), rows.weights.data() + span.offset, span.count, targetWidth,
-                 target.data() + size_t{ty} * targetWidth);
+                 target.data() + size_t{inBand} * targetWidth);
+    if ((inBand + 1 == bandRows || ty + 1 == targetHeight) && !band(ty - inBand, inBand + 1, target.data())) {
+      return false;
+    }
   }
-  return target;
+  return true;
 }
+
+std::vector<uint32_t> ResampleTentWith(const ResampleKernels& kernels, const PixelRows& source, SourceRect rect,
+                                       uint32_t targetWidth, uint32_t targetHeight) {
+  std::vector<uint32_t> target;
+  const bool whole = ResampleTentBandsWith(kernels, source, rect, targetWidth, targetHeight,
+                                           [&](uint32_t, uint32_t count, const uint32_t* pixels) {
+                                             target.insert(target.end(), pixels, pixels + size_t{count} * targetWidth);
+                                             return true;
+                                           });
+  return whole ? target : std::vector<uint32_t>{};
+}
+
+namespace {
+
+const ResampleKernels& FastestKernels() {
+  const ResampleKernels* fast = Sse2Kernels();
+  return fast ? *fast : PlainKernels();
+}
+
+PixelRows RowsOf(PixelView source) {
+  return {source.width, source.height, [source](uint32_t y) { return source.pixels + size_t{y} * source.width; }};
+}
+
+}  // namespace
 
 std::vector<uint32_t> ResampleTent(const PixelRows& source, SourceRect rect, uint32_t targetWidth,
                                    uint32_t targetHeight) {
-  const ResampleKernels* fast = Sse2Kernels();
-  return ResampleTentWith(fast ? *fast : PlainKernels(), source, rect, targetWidth, targetHeight);
+  return ResampleTentWith(FastestKernels(), source, rect, targetWidth, targetHeight);
 }
 
 std::vector<uint32_t> ResampleTent(PixelView source, SourceRect rect, uint32_t targetWidth, uint32_t targetHeight) {
   if (!source.pixels) return {};
-  const PixelRows rows{source.width, source.height,
-                       [source](uint32_t y) { return source.pixels + size_t{y} * source.width; }};
-  return ResampleTent(rows, rect, targetWidth, targetHeight);
+  return ResampleTent(RowsOf(source), rect, targetWidth, targetHeight);
+}
+
+bool ResampleTentBands(const PixelRows& source, SourceRect rect, uint32_t targetWidth, uint32_t targetHeight,
+                       const TargetBand& band) {
+  return ResampleTentBandsWith(FastestKernels(), source, rect, targetWidth, targetHeight, band);
+}
+
+bool ResampleTentBands(PixelView source, SourceRect rect, uint32_t targetWidth, uint32_t targetHeight,
+                       const TargetBand& band) {
+  return source.pixels && ResampleTentBands(RowsOf(source), rect, targetWidth, targetHeight, band);
 }

@@ -56,5 +56,7 @@ const ResampleKernels* Sse2Kernels();
 
 FixedTaps TentTaps(double start, double length, uint32_t count, uint32_t limit);
 
+bool ResampleTentBandsWith(const ResampleKernels& kernels, const PixelRows& source, SourceRect rect,
+                           uint32_t targetWidth, uint32_t targetHeight, const TargetBand& band);
 std::vector<uint32_t> ResampleTentWith(const ResampleKernels& kernels, const PixelRows& source, SourceRect rect,
                                        uint32_t targetWidth, uint32_t targetHeight);

@@ -92,6 +92,27 @@ TEST(ResampleTent, EnlargingInterpolatesBetweenNeighbours) {
   EXPECT_LT(Blue(out[4]), 240);
 }
 
+TEST(ResampleTent, LargeTargetsArriveInBandsTopDownAndWhole) {
+  std::vector<uint32_t> src(2 * 600);  // dark at the top, light at the bottom
+  for (uint32_t y = 0; y < 600; ++y) src[y * 2] = src[y * 2 + 1] = Grey(y * 255 / 599);
+  std::vector<uint32_t> out;
+  uint32_t bands = 0;
+  ASSERT_TRUE(ResampleTentBands({src.data(), 2, 600}, {0, 0, 2, 600}, 1024, 300,
+                                [&](uint32_t firstRow, uint32_t count, const uint32_t* pixels) {
+                                  EXPECT_EQ(firstRow, out.size() / 1024);
+                                  out.insert(out.end(), pixels, pixels + size_t{count} * 1024);
+                                  return ++bands < 100;
+                                }));
+  ASSERT_EQ(out.size(), size_t{1024} * 300);
+  EXPECT_GT(bands, 1u);
+  for (uint32_t y = 1; y < 300; ++y) {
+    EXPECT_GE(Blue(out[y * 1024 + 1023]), Blue(out[(y - 1) * 1024])) << y;
+    EXPECT_EQ(out[y * 1024 + 1023], out[y * 1024]) << y;
+  }
+  EXPECT_FALSE(ResampleTentBands({src.data(), 2, 600}, {0, 0, 2, 600}, 1024, 300,
+                                 [](uint32_t, uint32_t, const uint32_t*) { return false; }));
+}
+
 TEST(ResampleTent, TakesTheRectangleAskedAndReadsEachRowOnceTopDown) {
   // 30 x 30: left third red, middle green, right blue.
   std::vector<uint32_t> src(30 * 30);
