@@ -39,7 +39,8 @@ constexpr uint32_t FixedLevel(int32_t sum) {
 }
 
 // One target pixel of the vertical pass: the SIMD loops' leftovers use it too.
-inline uint32_t DownPixel(const uint32_t* const* lines, const int16_t* weights, uint32_t count, uint32_t x) {
+// A copy per file: the 32-bit SSE2 file's copy must not stand in for the plain one.
+static inline uint32_t DownPixel(const uint32_t* const* lines, const int16_t* weights, uint32_t count, uint32_t x) {
   int32_t blue = 0, green = 0, red = 0;
   for (uint32_t k = 0; k < count; ++k) {
     const uint32_t p = lines[k][x];
