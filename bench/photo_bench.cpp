@@ -70,7 +70,7 @@ HRESULT DecodeWithGdiplusAlone(SlideshowSession& session, const wchar_t* path, i
                                     fitMode, layout);
 }
 
-// The DCT scale the product picks for a JPEG, 0 for any other file.
+// The eighths of the DCT scale the product picks for a JPEG, 0 for any other file.
 uint32_t ChosenScale(const wchar_t* path, int fitMode) {
   const PhotoFile file = OpenPhotoFile(path);
   if (!file) return 0;
@@ -82,7 +82,7 @@ uint32_t ChosenScale(const wchar_t* path, int fitMode) {
   unsigned char magic[2] = {};
   _fseeki64(f, 0, SEEK_SET);
   if (!size || std::fread(magic, 1, 2, f) != 2 || magic[0] != 0xFF || magic[1] != 0xD8) return 0;
-  return DctScaleDenominator(size->width, size->height, fitMode, StagingEdge());
+  return DctScaleEighths(size->width, size->height, fitMode, StagingEdge());
 }
 
 template <typename F>
@@ -97,7 +97,7 @@ double MedianMs(int runs, F&& run, bool& failed) {
 }
 
 // One line per file and fit, for run_photo_bench.sh to read:
-//   decode <fit> <median ms> <DCT scale N, 0 when not a JPEG> <file>
+//   decode <fit> <median ms> <DCT scale M/8, - when not a JPEG> <file>
 // then the process's peak working set: run one path per process for it to
 // be that path's own.
 int Decode(int argc, wchar_t** argv, bool gdiplusAlone) {
@@ -119,8 +119,10 @@ int Decode(int argc, wchar_t** argv, bool gdiplusAlone) {
             return DecodePhotoFitted(session, fitMode);
           },
           failed);
-      std::printf("decode %s %.1f %u %ls\n", fitMode == kFitSquareCrop ? "crop" : "letterbox", ms,
-                  ChosenScale(argv[i], fitMode), argv[i]);
+      const uint32_t eighths = ChosenScale(argv[i], fitMode);
+      const std::string scale = eighths ? std::to_string(eighths) + "/8" : "-";
+      std::printf("decode %s %.1f %s %ls\n", fitMode == kFitSquareCrop ? "crop" : "letterbox", ms, scale.c_str(),
+                  argv[i]);
     }
   }
   std::printf("peak %.0f\n", PeakMegabytes());

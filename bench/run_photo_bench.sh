@@ -2,14 +2,20 @@
 # Makes the benchmark's inputs, then runs photo_bench under the build's Wine
 # session and prints its figures beside djpeg's on the same files, and beside
 # find over the same tree. Figures only; nothing here passes or fails.
-#   bench/run_photo_bench.sh <build dir>      (after building photo_bench)
+#   bench/run_photo_bench.sh <build dir> [photo_bench.exe]
+# (after building photo_bench). A second program, such as an earlier build's
+# photo_bench, is measured instead for the decode tables only, so that two
+# builds compare in one session. PHOTO_BENCH_EDGES lists the surfaces
+# (1024 2048 4096); PHOTO_BENCH_GDIPLUS=1 adds GDI+ alone.
 set -euo pipefail
 build=$(cd "${1:?build dir}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 work=$build/photo-bench
-bench=$build/bench/photo_bench.exe
+other=${2:-}
+bench=${other:-$build/bench/photo_bench.exe}
 [[ -x $bench ]] || { echo "build photo_bench first" >&2; exit 2; }
+gdiplus_too=${PHOTO_BENCH_GDIPLUS:+yes}
 command -v djpeg >/dev/null || { echo "djpeg is missing: run scripts/bootstrap.sh" >&2; exit 2; }
 mkdir -p "$work"
 
@@ -78,28 +84,55 @@ median_ms() {
   echo "scale=1; ${sorted[2]} / 1000" | bc -l
 }
 
-echo "decode + fit onto the ${BRINDORA_STAGING_EDGE:-2048}-pixel staging surface, median of 5 (ms): ours, GDI+ alone (the path before"
-echo "libjpeg-turbo), djpeg at the DCT scale we chose; ratio = ours / djpeg; peak working set of ours"
-printf '%-16s %-9s %9s %9s %6s %9s %7s %8s\n' file fit ours "GDI+" scale djpeg ratio "peak MB"
-# One process per file and path, so that each peak working set is its own.
-for name in 6000x4000.jpg 4000x3000.jpg 16000x12000.jpg 3000x4000.png; do
-  ours=$("$wine" "$bench" decode "$(winpath "$work/$name")" 2>/dev/null) || true
-  # GDI+ alone takes half a minute a run on 192 MP (and fails in 32 bits).
-  gdiplus=
-  [[ $name == 16000x12000.jpg ]] || gdiplus=$("$wine" "$bench" gdiplus "$(winpath "$work/$name")" 2>/dev/null) || true
-  peak=$(awk '$1 == "peak" { print $2 }' <<<"$ours")
-  while read -r _ fit ms scale _; do
-    before=$(awk -v fit="$fit" '$1 == "decode" && $2 == fit { print $3 }' <<<"$gdiplus")
-    djpeg_ms=- ratio=-
-    if ((scale > 0)); then
-      djpeg_ms=$(median_ms djpeg -scale "1/$scale" -outfile /dev/null "$work/$name")
-      ratio=$(echo "scale=2; $ms / $djpeg_ms" | bc -l)
+# djpeg's median per file and scale, measured once for all the tables.
+declare -A djpeg_at
+djpeg_ms() {
+  local key="$1 $2"
+  [[ -n ${djpeg_at[$key]:-} ]] || djpeg_at[$key]=$(median_ms djpeg -scale "$2" -outfile /dev/null "$work/$1")
+  echo "${djpeg_at[$key]}"
+}
+
+# The scale as photo_bench prints it: M/8, or from builds before the finer
+# scales the denominator N of 1/N; 0 or - for a file that is not a JPEG.
+as_fraction() {
+  case $1 in
+    */*) echo "$1" ;;
+    0 | -) echo - ;;
+    *) echo "1/$1" ;;
+  esac
+}
+
+for edge in ${PHOTO_BENCH_EDGES:-1024 2048 4096}; do
+  echo
+  echo "decode + fit onto the $edge-pixel staging surface, median of 5 (ms): ours, djpeg at the DCT scale we chose;"
+  echo "ratio = ours / djpeg; peak working set of ours${gdiplus_too:+; GDI+ alone, the path before libjpeg-turbo}"
+  printf '%-16s %-9s %9s %6s %9s %7s %8s %9s\n' file fit ours scale djpeg ratio "peak MB" "${gdiplus_too:+GDI+}"
+  # One process per file and path, so that each peak working set is its own.
+  for name in 6000x4000.jpg 4000x3000.jpg 16000x12000.jpg 3000x4000.png; do
+    ours=$(BRINDORA_STAGING_EDGE=$edge "$wine" "$bench" decode "$(winpath "$work/$name")" 2>/dev/null) || true
+    # GDI+ alone takes half a minute a run on 192 MP (and fails in 32 bits).
+    gdiplus=
+    if [[ -n $gdiplus_too && $name != 16000x12000.jpg ]]; then
+      gdiplus=$(BRINDORA_STAGING_EDGE=$edge "$wine" "$bench" gdiplus "$(winpath "$work/$name")" 2>/dev/null) || true
     fi
-    printf '%-16s %-9s %9s %9s %6s %9s %7s %8s\n' "$name" "$fit" "$ms" "${before:--}" \
-      "$( ((scale > 0)) && echo "1/$scale" || echo -)" "$djpeg_ms" "$ratio" "$peak"
-  done < <(grep '^decode ' <<<"$ours")
+    peak=$(awk '$1 == "peak" { print $2 }' <<<"$ours")
+    while read -r _ fit ms scale _; do
+      before=$(awk -v fit="$fit" '$1 == "decode" && $2 == fit { print $3 }' <<<"$gdiplus")
+      scale=$(as_fraction "$scale")
+      djpeg=- ratio=-
+      if [[ $scale != - ]]; then
+        djpeg=$(djpeg_ms "$name" "$scale")
+        ratio=$(echo "scale=2; $ms / $djpeg" | bc -l)
+      fi
+      printf '%-16s %-9s %9s %6s %9s %7s %8s %9s\n' "$name" "$fit" "$ms" "$scale" "$djpeg" "$ratio" "$peak" \
+        "${gdiplus_too:+${before:--}}"
+    done < <(grep '^decode ' <<<"$ours")
+  done
 done
 
+# Another build's photo_bench is only set beside ours for the decode.
+[[ -z $other ]] || exit 0
+echo
 saves=$work/saves
 rm -rf "$saves" && mkdir -p "$saves"
 "$wine" "$bench" save "$(winpath "$saves")" 5000 2>/dev/null

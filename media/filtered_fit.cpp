@@ -51,19 +51,22 @@ class BitmapBands {
 
 }  // namespace
 
-bool DrawPixels(HDC dc, const std::vector<uint32_t>& pixels, FitRect target) {
+bool DrawResampled(HDC dc, const PixelRows& picture, SourceRect source, FitRect target) {
   if (target.width <= 0 || target.height <= 0) return true;  // nothing to draw, as for GDI+
-  if (pixels.size() != size_t(target.width) * size_t(target.height)) return false;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   info.bmiHeader.biWidth = target.width;
-  info.bmiHeader.biHeight = -target.height;  // rows top first
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  return SetDIBitsToDevice(dc, target.x, target.y, static_cast<DWORD>(target.width), static_cast<DWORD>(target.height),
-                           0, 0, 0, static_cast<UINT>(target.height), pixels.data(), &info,
-                           DIB_RGB_COLORS) == target.height;
+  return ResampleTentBands(picture, source, static_cast<uint32_t>(target.width), static_cast<uint32_t>(target.height),
+                           [&](uint32_t firstRow, uint32_t count, const uint32_t* pixels) {
+                             const auto rows = static_cast<int>(count);
+                             info.bmiHeader.biHeight = -rows;  // rows top first
+                             return SetDIBitsToDevice(dc, target.x, target.y + static_cast<int>(firstRow),
+                                                      static_cast<DWORD>(target.width), count, 0, 0, 0, count, pixels,
+                                                      &info, DIB_RGB_COLORS) == rows;
+                           });
 }
 
 bool DrawBitmapFiltered(HDC dc, gp::GpImage* image, SourceRect source, FitRect target) {
@@ -76,7 +79,5 @@ bool DrawBitmapFiltered(HDC dc, gp::GpImage* image, SourceRect source, FitRect t
   if (target.width <= 0 || target.height <= 0) return true;
   BitmapBands bands(static_cast<gp::GpBitmap*>(image), width, height);
   const PixelRows rows{width, height, [&bands](uint32_t y) { return bands.Row(y); }};
-  const std::vector<uint32_t> pixels =
-      ResampleTent(rows, source, static_cast<uint32_t>(target.width), static_cast<uint32_t>(target.height));
-  return !pixels.empty() && DrawPixels(dc, pixels, target);
+  return DrawResampled(dc, rows, source, target);
 }

@@ -9,13 +9,14 @@
 #include <gdiplus.h>
 
 #include <cstdint>
-#include <vector>
 
 #include "media/photo_fit.h"
 #include "media/resample.h"
 
-// target.width x target.height pixels at (target.x, target.y) of dc.
-bool DrawPixels(HDC dc, const std::vector<uint32_t>& pixels, FitRect target);
+// The part `source` of a picture filtered into `target` on dc, drawn a band
+// of rows at a time as the filter gives them. False when a row could not be
+// had or drawn; the bands before it are drawn.
+bool DrawResampled(HDC dc, const PixelRows& picture, SourceRect source, FitRect target);
 
 // Scales the part `source` of a GDI+ bitmap into `target` on dc through the
 // tent filter, transparent parts over black. False when the image is not a

@@ -90,8 +90,8 @@ bool RunDecode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, const DecodeJob* 
   out->width = cinfo->image_width;
   out->height = cinfo->image_height;
   out->orientation = OrientationFromMarkers(cinfo);
-  cinfo->scale_num = 1;
-  cinfo->scale_denom = DctScaleDenominator(out->width, out->height, job->fitMode, job->edge);
+  cinfo->scale_num = DctScaleEighths(out->width, out->height, job->fitMode, job->edge);
+  cinfo->scale_denom = 8;
   // GDI+ under Wine turns CMYK into the wrong colours: both four-colour kinds are ours.
   const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
   cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;

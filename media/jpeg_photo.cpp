@@ -1,7 +1,6 @@
 #include "media/jpeg_photo.h"
 
 #include <cstdio>
-#include <vector>
 
 #include "media/filtered_fit.h"
 #include "media/photo_budget.h"
@@ -19,9 +18,9 @@ std::optional<ScaledJpeg> LoadScaledJpeg(const wchar_t* path, int fitMode, int e
 bool DrawScaledJpeg(HDC dc, const ScaledJpeg& jpeg, double x, double y, double width, double height, FitRect target) {
   const double scaleX = static_cast<double>(jpeg.scaledWidth) / jpeg.width;
   const double scaleY = static_cast<double>(jpeg.scaledHeight) / jpeg.height;
-  const PixelView source{reinterpret_cast<const uint32_t*>(jpeg.pixels.data()), jpeg.scaledWidth, jpeg.scaledHeight};
-  const std::vector<uint32_t> pixels =
-      ResampleTent(source, {x * scaleX, y * scaleY, width * scaleX, height * scaleY},
-                   static_cast<uint32_t>(target.width), static_cast<uint32_t>(target.height));
-  return DrawPixels(dc, pixels, target);
+  const auto* pixels = reinterpret_cast<const uint32_t*>(jpeg.pixels.data());
+  if (jpeg.pixels.size() < size_t{jpeg.scaledWidth} * jpeg.scaledHeight * 4) return false;
+  const PixelRows rows{jpeg.scaledWidth, jpeg.scaledHeight,
+                       [&](uint32_t row) { return pixels + size_t{row} * jpeg.scaledWidth; }};
+  return DrawResampled(dc, rows, {x * scaleX, y * scaleY, width * scaleX, height * scaleY}, target);
 }

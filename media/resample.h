@@ -39,3 +39,12 @@ struct SourceRect {
 std::vector<uint32_t> ResampleTent(const PixelRows& source, SourceRect rect, uint32_t targetWidth,
                                    uint32_t targetHeight);
 std::vector<uint32_t> ResampleTent(PixelView source, SourceRect rect, uint32_t targetWidth, uint32_t targetHeight);
+
+// The target handed over a band of rows at a time, top first: `count` rows
+// from `firstRow`, targetWidth pixels each. A large target is then never held
+// whole: fresh memory of its size costs more than filtering it. False stops.
+using TargetBand = std::function<bool(uint32_t firstRow, uint32_t count, const uint32_t* pixels)>;
+bool ResampleTentBands(const PixelRows& source, SourceRect rect, uint32_t targetWidth, uint32_t targetHeight,
+                       const TargetBand& band);
+bool ResampleTentBands(PixelView source, SourceRect rect, uint32_t targetWidth, uint32_t targetHeight,
+                       const TargetBand& band);
