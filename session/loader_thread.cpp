@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "session/playlists.h"
+#include "session/show_library.h"
 
 namespace {
 
@@ -17,7 +18,11 @@ HRESULT RunLoader(SlideshowSession& session) {
     // Nothing else touches the lists before the first completion or this notice.
     // Out of memory part-way, the show runs with the files found so far.
     try {
-      ExpandPlaylists(session, session.photoEntries, session.musicEntries);
+      if (ExpandLibraryPhotos(session)) {
+        ExpandMusicList(session, session.musicEntries);
+      } else {
+        ExpandPlaylists(session, session.photoEntries, session.musicEntries);
+      }
     } catch (const std::exception&) {
     }
     session.listsToExpand = false;
@@ -43,6 +48,10 @@ HRESULT RunLoader(SlideshowSession& session) {
     session.loaderBusy = false;
     SetEvent(session.loadCompleteEvent.get());
   }
+  try {
+    CloseLibrary(session);
+  } catch (const std::exception&) {
+  }
   return last;
 }
 
@@ -58,11 +67,14 @@ HRESULT CreateLoaderEvents(SlideshowSession& session) {
   if (!session.loadCompleteEvent) return E_FAIL;
   session.stopLoaderEvent.reset(CreateSessionEvent(L"BrindoraPro_StopThLoadPhoto"));
   if (!session.stopLoaderEvent) return E_FAIL;
+  session.stopWalkEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!session.stopWalkEvent) return E_FAIL;
   return S_OK;
 }
 
 HRESULT StartLoaderThread(SlideshowSession& session) {
   session.loaderStopping = false;
+  if (session.stopWalkEvent) ResetEvent(session.stopWalkEvent.get());
   session.loaderThread.reset(CreateThread(nullptr, 0, LoaderThread, &session, 0, nullptr));
   if (!session.loaderThread) return E_FAIL;
   SetThreadPriority(session.loaderThread.get(), THREAD_PRIORITY_LOWEST);
@@ -72,6 +84,7 @@ HRESULT StartLoaderThread(SlideshowSession& session) {
 bool StopLoaderThread(SlideshowSession& session) {
   if (!session.loaderThread) return true;
   session.loaderStopping = true;
+  if (session.stopWalkEvent) SetEvent(session.stopWalkEvent.get());
   if (session.stopLoaderEvent) SetEvent(session.stopLoaderEvent.get());
   bool ended = WaitForSingleObject(session.loaderThread.get(), kLoaderStopWaitMs) == WAIT_OBJECT_0;
   // Only a walk or a decode in progress is left behind; a loader that is

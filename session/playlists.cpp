@@ -5,6 +5,7 @@
 
 #include "media/media_expand.h"
 #include "session/playlist_rules.h"
+#include "session/show_library.h"
 #include "session/staging_surface.h"
 
 namespace {
@@ -48,7 +49,10 @@ void ExpandPlaylists(SlideshowSession& session, const MediaList& photoEntries, c
   session.photoIndex = 0;
   for (const std::wstring& entry : photoEntries) ExpandPhotoEntry(entry.c_str(), session);
   if (session.sessionSettings.photoRandom) SeedAndShuffle(session.photoFiles);
+  ExpandMusicList(session, musicEntries);
+}
 
+void ExpandMusicList(SlideshowSession& session, const MediaList& musicEntries) {
   MediaList& musicFiles = session.music.musicFiles;
   musicFiles.Clear();
   session.music.musicIndex = 0;
@@ -57,9 +61,11 @@ void ExpandPlaylists(SlideshowSession& session, const MediaList& photoEntries, c
 }
 
 HRESULT LoadStep(SlideshowSession& session) {
+  TakeLibraryNews(session);
   const LoadStepActions actions{
       .decode =
           [&session] {
+            const std::wstring path = session.photoFiles[session.photoIndex];
             bool decoded = false;
             // A photo that cannot be had (memory refused mid-decode) drops
             // out like a damaged one; the show goes on with the rest.
@@ -68,6 +74,7 @@ HRESULT LoadStep(SlideshowSession& session) {
             } catch (const std::exception&) {
               decoded = false;
             }
+            NoteLibraryDecode(session, path, decoded);
             return decoded;
           },
       // The pause ends on the stop, which is signalled again for the
@@ -77,7 +84,10 @@ HRESULT LoadStep(SlideshowSession& session) {
             const HANDLE stop = session.stopLoaderEvent.get();
             if (stop && WaitForSingleObject(stop, kPauseAfterFailedDecodeMs) == WAIT_OBJECT_0) SetEvent(stop);
           },
-      .reshuffle = [&session] { SeedAndShuffle(session.photoFiles); },
+      .reshuffle =
+          [&session] {
+            if (!ReshuffleFromLibrary(session)) SeedAndShuffle(session.photoFiles);
+          },
       .stopAsked = StopAskedOf(session),
   };
   const bool staged = RunLoadStep(session.photoFiles, session.photoIndex, session.sessionSettings.photoRandom, actions);

@@ -19,6 +19,8 @@ void CopyShowSettings(SlideshowSession& session, const SaverSettings& settings);
 // The file lists from the configured entries, by the session's settings.
 // Walks folders: on the loader thread in a running saver.
 void ExpandPlaylists(SlideshowSession& session, const MediaList& photoEntries, const MediaList& musicEntries);
+// The music half of that.
+void ExpandMusicList(SlideshowSession& session, const MediaList& musicEntries);
 
 // Appends the files an entry stands for to the session's photoFiles
 // (musicFiles), walking sub-folders when the session's photoIncludeSubDir

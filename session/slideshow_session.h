@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "media/photo_fit.h"
 #include "music/music_player.h"
@@ -19,8 +20,11 @@
 #include "render/slide_motion.h"
 #include "settings/saver_settings.h"
 
+struct ShowLibrary;
+
 struct SlideshowSession {
   SlideshowSession();
+  ~SlideshowSession();
   SlideshowSession(const SlideshowSession&) = delete;
   SlideshowSession& operator=(const SlideshowSession&) = delete;
 
@@ -43,6 +47,9 @@ struct SlideshowSession {
   AutoHandle loadCompleteEvent;  // "BrindoraPro_LoadPhotoComplete"
   AutoHandle stopLoaderEvent;    // "BrindoraPro_StopThLoadPhoto"
   AutoHandle stopRenderEvent;    // "BrindoraPro_StopThRefresh"
+  // Unnamed, manual-reset: the library walk, asked between folders, must
+  // not take the signal from another waiter.
+  AutoHandle stopWalkEvent;
   // Unnamed, auto-reset: the UI thread asks the render thread to show the
   // paused frame again (a window uncovered while paused). Only that thread
   // touches the device.
@@ -119,6 +126,9 @@ struct SlideshowSession {
   std::atomic<bool> listsReady = false;
   MediaList photoEntries;
   MediaList musicEntries;
+  // The per-user index behind the photo list, when the show has one; the
+  // loader's like the list.
+  std::unique_ptr<ShowLibrary> library;
 
   MusicPlayback music;
   // Space pauses when set and resumes when clear; UI thread only.

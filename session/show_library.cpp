@@ -1,0 +1,230 @@
+#include "session/show_library.h"
+
+#include <cstdlib>
+#include <iterator>
+#include <unordered_set>
+
+#include "session/playlists.h"
+#include "session/slideshow_session.h"
+
+namespace {
+
+// How long the stopping loader gives the walk to reach its next folder.
+constexpr DWORD kWalkStopWaitMs = 200;
+
+size_t RandomBelow15(size_t bound) {
+  // rand gives 15 bits; a library can hold far more photos.
+  const size_t wide = (static_cast<size_t>(std::rand()) << 30) ^ (static_cast<size_t>(std::rand()) << 15) ^
+                      static_cast<size_t>(std::rand());
+  return wide % bound;
+}
+
+bool IsFile(const std::wstring& entry) {
+  const DWORD attributes = GetFileAttributesW(entry.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool Random(const SlideshowSession& session) { return session.sessionSettings.photoRandom; }
+
+// Hands the deck's next `count` photos to the end of the list.
+void HandOut(SlideshowSession& session, size_t count) {
+  ShowLibrary& library = *session.library;
+  for (size_t k = 0; k < count; ++k) {
+    auto id = library.deck.Next(RandomBelow15);
+    if (!id) break;
+    session.photoFiles.Append(library.paths[*id]);
+  }
+}
+
+size_t CountCards(const Deck& deck, bool withShown) {
+  size_t count = 0;
+  for (const Card& card : deck.Cards()) count += !card.failed && (withShown || !card.shown);
+  return count;
+}
+
+// New photos (not failed, unknown so far) join the list: in random order
+// shuffled into the part of the pass not shown yet.
+void Join(SlideshowSession& session, const std::vector<LibraryPhoto>& photos) {
+  ShowLibrary& library = *session.library;
+  std::vector<Card> present = library.deck.Cards();
+  const size_t known = present.size();
+  for (const LibraryPhoto& photo : photos) {
+    if (!library.ids.emplace(photo.path, photo.id).second) continue;
+    library.paths[photo.id] = photo.path;
+    if (photo.failed) continue;
+    if (Random(session)) {
+      present.push_back({photo.id, false, false});
+    } else {
+      session.photoFiles.Append(photo.path);
+    }
+  }
+  if (present.size() == known) return;
+  // The list always holds the whole pass handed out, so the new cards are
+  // the only ones left to hand.
+  library.deck.Sync(present, RandomBelow15);
+  HandOut(session, present.size() - known);
+  library.index->SaveDeck(library.deck);
+}
+
+// After a walk that saw everything: photos no longer there leave the list.
+void Prune(SlideshowSession& session, const std::vector<LibraryPhoto>& whole) {
+  ShowLibrary& library = *session.library;
+  std::unordered_set<std::wstring> there;
+  for (const LibraryPhoto& photo : whole) there.insert(photo.path);
+  MediaList& files = session.photoFiles;
+  for (size_t k = files.Count(); k > 0; --k) {
+    if (there.contains(files[k - 1])) continue;
+    files.RemoveAt(k - 1);
+    if (session.photoIndex >= k) --session.photoIndex;
+  }
+  if (session.photoIndex >= files.Count()) session.photoIndex = 0;
+  if (!Random(session)) return;
+  std::vector<Card> present;
+  for (const Card& card : library.deck.Cards()) {
+    if (there.contains(library.paths[card.id])) present.push_back(card);
+  }
+  if (present.size() == library.deck.Cards().size()) return;
+  library.deck.Sync(present, RandomBelow15);
+  library.index->SaveDeck(library.deck);
+}
+
+DWORD WINAPI WalkThread(void* parameter) {
+  auto& session = *static_cast<SlideshowSession*>(parameter);
+  ShowLibrary& library = *session.library;
+  // A connection of its own: one connection is used by one thread.
+  auto index = PhotoIndex::Open(library.indexPath);
+  if (!index) return 0;
+  std::vector<LibraryPhoto> whole;
+  const LibraryWalkOutcome outcome = WalkLibrary(
+      index.get(), library.roots, session.sessionSettings.photoIncludeSubDir, session.stopWalkEvent.get(),
+      [&](std::vector<LibraryPhoto>&& photos) {
+        {
+          std::lock_guard<std::mutex> hold(library.lock);
+          library.found.insert(library.found.end(), photos.begin(), photos.end());
+        }
+        whole.insert(whole.end(), std::make_move_iterator(photos.begin()), std::make_move_iterator(photos.end()));
+      });
+  if (outcome.complete) {
+    std::lock_guard<std::mutex> hold(library.lock);
+    library.whole = std::move(whole);
+    library.walkComplete = true;
+  }
+  return 0;
+}
+
+void MarkStagedShown(SlideshowSession& session) {
+  ShowLibrary& library = *session.library;
+  if (library.staged.empty()) return;
+  const PhotoId id = library.ids[library.staged];
+  library.staged.clear();
+  if (Random(session)) library.deck.MarkShown(id);
+  library.index->MarkShown(id);
+}
+
+}  // namespace
+
+bool ExpandLibraryPhotos(SlideshowSession& session) {
+  session.library.reset();
+  if (session.photoEntries.Empty() || !session.stopWalkEvent) return false;
+  auto library = std::make_unique<ShowLibrary>();
+  for (const std::wstring& entry : session.photoEntries) {
+    // A single file keeps the walk it always had.
+    if (IsFile(entry)) return false;
+    library->roots.push_back(entry);
+  }
+  library->indexPath = DefaultIndexPath();
+  if (library->indexPath.empty()) return false;
+  library->index = PhotoIndex::Open(library->indexPath);
+  if (!library->index) return false;
+
+  session.library = std::move(library);
+  ShowLibrary& lib = *session.library;
+  session.photoFiles.Clear();
+  session.photoIndex = 0;
+  const bool subDirs = session.sessionSettings.photoIncludeSubDir;
+  std::vector<LibraryPhoto> photos = IndexedPhotos(*lib.index, lib.roots, subDirs);
+  const bool walkNow = photos.empty();
+  if (walkNow) {
+    // Nothing known yet: the first show walks before its first photo.
+    WalkLibrary(
+        lib.index.get(), lib.roots, subDirs, session.stopWalkEvent.get(), [&photos](std::vector<LibraryPhoto>&& found) {
+          photos.insert(photos.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+        });
+  }
+  SeedThreadRand();
+  for (const LibraryPhoto& photo : photos) {
+    lib.ids.emplace(photo.path, photo.id);
+    lib.paths.emplace(photo.id, photo.path);
+    if (!photo.failed && !Random(session)) session.photoFiles.Append(photo.path);
+  }
+  if (Random(session)) {
+    // The pass goes on where the last show left it.
+    lib.deck = lib.index->LoadDeck();
+    std::vector<Card> present;
+    present.reserve(photos.size());
+    for (const LibraryPhoto& photo : photos) present.push_back({photo.id, false, photo.failed});
+    lib.deck.Sync(present, RandomBelow15);
+    const size_t left = CountCards(lib.deck, false);
+    HandOut(session, left != 0 ? left : CountCards(lib.deck, true));
+    lib.index->SaveDeck(lib.deck);
+  }
+  if (!walkNow) {
+    lib.walkThread.reset(CreateThread(nullptr, 0, WalkThread, &session, 0, nullptr));
+    if (lib.walkThread) SetThreadPriority(lib.walkThread.get(), THREAD_PRIORITY_LOWEST);
+  }
+  return true;
+}
+
+void TakeLibraryNews(SlideshowSession& session) {
+  if (!session.library) return;
+  ShowLibrary& library = *session.library;
+  MarkStagedShown(session);
+  std::vector<LibraryPhoto> found, whole;
+  bool complete = false;
+  {
+    std::lock_guard<std::mutex> hold(library.lock);
+    found.swap(library.found);
+    complete = library.walkComplete;
+    if (complete) whole.swap(library.whole);
+    library.walkComplete = false;
+  }
+  if (!found.empty()) Join(session, found);
+  if (complete) Prune(session, whole);
+}
+
+void NoteLibraryDecode(SlideshowSession& session, const std::wstring& path, bool decoded) {
+  if (!session.library) return;
+  ShowLibrary& library = *session.library;
+  if (decoded) {
+    library.staged = path;
+    return;
+  }
+  auto found = library.ids.find(path);
+  if (found == library.ids.end()) return;
+  library.deck.MarkFailed(found->second);
+  library.index->MarkFailed(found->second);
+}
+
+bool ReshuffleFromLibrary(SlideshowSession& session) {
+  if (!session.library) return false;
+  ShowLibrary& library = *session.library;
+  // The last photo of the pass, on screen in a moment, belongs to this pass:
+  // the new one starts with another.
+  MarkStagedShown(session);
+  session.photoFiles.Clear();
+  session.photoIndex = 0;
+  // Every card of the pass is handed out, so the first Next starts a new one.
+  HandOut(session, CountCards(library.deck, true));
+  library.index->SaveDeck(library.deck);
+  return true;
+}
+
+void CloseLibrary(SlideshowSession& session) {
+  if (!session.library) return;
+  ShowLibrary& library = *session.library;
+  if (Random(session)) library.index->SaveDeck(library.deck);
+  if (library.walkThread && WaitForSingleObject(library.walkThread.get(), kWalkStopWaitMs) != WAIT_OBJECT_0) {
+    // Still inside a folder listing: it may touch the session until it ends.
+    session.workersLeftRunning = true;
+  }
+}

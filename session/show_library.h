@@ -1,0 +1,50 @@
+#pragma once
+// The show's photo list from the per-user index: the photos it knows at
+// once, a walk on its own low-priority thread that brings in the new ones
+// and drops the gone ones, and in random order the deck kept across shows.
+// Loader thread only (the walk has its own thread and connection); the
+// window thread never reaches the index.
+
+#include <windows.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "library/library_walk.h"
+#include "ownership/scoped_handle.h"
+
+struct SlideshowSession;
+
+struct ShowLibrary {
+  std::unique_ptr<PhotoIndex> index;
+  std::wstring indexPath;
+  std::vector<std::wstring> roots;
+  Deck deck;
+  std::unordered_map<std::wstring, PhotoId> ids;
+  std::unordered_map<PhotoId, std::wstring> paths;
+  std::wstring staged;  // decoded last: on screen once the next is asked for
+  AutoHandle walkThread;
+
+  // Handed from the walk's thread to the loader's.
+  std::mutex lock;
+  std::vector<LibraryPhoto> found;
+  std::vector<LibraryPhoto> whole;  // every photo, once a walk saw everything
+  bool walkComplete = false;
+};
+
+// Fills the session's photo list from the index when there is one and every
+// entry is a folder. False when the show must walk as it always did.
+bool ExpandLibraryPhotos(SlideshowSession& session);
+
+// Before a request: the photo decoded last counts as shown, and what the
+// walk found since joins the list.
+void TakeLibraryNews(SlideshowSession& session);
+// After a decode of `path`.
+void NoteLibraryDecode(SlideshowSession& session, const std::wstring& path, bool decoded);
+// A new pass of the random order: the deck decides it.
+bool ReshuffleFromLibrary(SlideshowSession& session);
+// At the stop: the deck's place is kept and the walk ended.
+void CloseLibrary(SlideshowSession& session);

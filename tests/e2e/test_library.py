@@ -1,0 +1,59 @@
+"""The photo index under the real saver: the random order goes on across
+shows, and a damaged index still gives a show."""
+
+import time
+from pathlib import Path
+
+from harness import ENV, run_x, screenshot, wait_until
+from settings_files import solid_png, windows_path, write_settings
+
+COLOURS = [(220, 30, 30), (30, 200, 30), (30, 30, 220), (220, 220, 30),
+           (30, 220, 220), (220, 30, 220), (235, 235, 235), (230, 130, 30)]
+
+
+def index_files():
+    users = Path(ENV["WINEPREFIX"], "drive_c", "users")
+    return list(users.glob("*/AppData/Local/Brindora Pro/library.db*"))
+
+
+def photo_now():
+    """Which of COLOURS fills the screen's centre, or None (a change under way)."""
+    centre = screenshot().centre()
+    distance, nearest = min((sum(abs(a - b) for a, b in zip(centre, c)), i) for i, c in enumerate(COLOURS))
+    return nearest if distance < 60 else None
+
+
+def show(saver, photos, wanted, **settings):
+    """Runs a show until `wanted` distinct photos were on screen; their order."""
+    run_x("xdotool", "mousemove", "640", "360")
+    write_settings(saver.ini, photos=photos, slide_time=1000, **settings)
+    saver.start("/s")
+    shown = saver.window_appeared()
+    seen = []
+    while len(set(seen)) < wanted and time.monotonic() - shown < 4 + 2.5 * wanted:
+        name = photo_now()
+        if name is not None and (not seen or seen[-1] != name):
+            seen.append(name)
+        time.sleep(0.03)
+    run_x("xdotool", "key", "Escape")
+    assert saver.wait(timeout=10) == 0
+    return seen
+
+
+def test_random_order_goes_on_across_shows_and_a_damaged_index_still_shows(saver, tmp_path):
+    for old in index_files():
+        old.unlink()
+    folder = tmp_path / "photos"
+    folder.mkdir()
+    for i, colour in enumerate(COLOURS):
+        solid_png(folder / f"{i}.png", colour)
+    photos = [windows_path(folder)]
+
+    first = show(saver, photos, 4, photo_random=True)
+    second = show(saver, photos, 4, photo_random=True)
+    both = first + second
+    assert len(both) == 8 and len(set(both)) == 8, (first, second)
+
+    for index in index_files():
+        index.write_bytes(b"not a database at all" * 64)
+    assert len(set(show(saver, photos, 2))) == 2
