@@ -108,12 +108,18 @@ def test_a_list_of_ten_thousand_entries_starts_at_once(saver, tmp_path):
         path = folder / f"photo{n:05}.png"
         path.write_bytes(photo)
         paths.append(path)
-    start(saver, paths)
-    shown = saver.window_appeared()
-    assert shows(RED, timeout=20), "no photo from a list of 10,000 entries"
-    photo_after = time.monotonic() - shown
-    figure("ten-thousand-entries", f"first photo {photo_after:.2f} s after the window")
-    assert photo_after < 3.0, f"the first photo came {photo_after:.2f} s after the window"
+    def first_photo(entries):
+        start(saver, entries)
+        shown = saver.window_appeared()
+        assert shows(RED, timeout=20), f"no photo from a list of {len(entries)} entries"
+        return time.monotonic() - shown
+
+    # Against a one-photo start in the same run, so a busy host slows both.
+    one = first_photo(paths[:1])
+    ends_within(saver, 1.0)
+    many = first_photo(paths)
+    figure("ten-thousand-entries", f"first photo {many:.2f} s after the window, {one:.2f} s with one entry")
+    assert many - one < 3.0, f"10,000 entries held the first photo back {many - one:.2f} s"
     ends_within(saver, 1.0)
 
 
