@@ -150,6 +150,12 @@ bool ExpandLibraryPhotos(SlideshowSession& session) {
         lib.index.get(), lib.roots, subDirs, session.stopWalkEvent.get(), [&photos](std::vector<LibraryPhoto>&& found) {
           photos.insert(photos.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
         });
+    if (WaitForSingleObject(session.stopWalkEvent.get(), 0) == WAIT_OBJECT_0) {
+      // Ended part-way: what was walked is in the index already; the deck
+      // waits for a show that sees the whole library, and the exit for nothing.
+      session.library.reset();
+      return true;
+    }
   }
   SeedThreadRand();
   for (const LibraryPhoto& photo : photos) {
