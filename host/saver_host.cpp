@@ -155,11 +155,13 @@ int RunSaver(HINSTANCE instance, HWND parent) {
   // The process ends with the window, without the destructors: a worker may
   // still be deep in a decode (or the start in making the device) and draw
   // on what they would free, and the process's end releases the device and
-  // GDI+ at once where releasing them ourselves takes a second.
-  // A thread left in the middle of making the device must not see the
-  // libraries' detach either: the process is ended outright then.
-  if (session->workersLeftRunning) TerminateProcess(GetCurrentProcess(), static_cast<UINT>(result));
-  ExitProcess(static_cast<UINT>(result));
+  // GDI+ at once where releasing them ourselves takes a second. It is ended
+  // outright, without the libraries' detach: a graphics driver detaching
+  // under a device nobody released can crash on the way out (seen under
+  // Wine as a heap error at exit). Settings are written as they change, so
+  // nothing is left unsaved.
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(result));
+  return result;
 }
 
 void ChangePassword(HWND parent) {
