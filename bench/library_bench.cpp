@@ -15,21 +15,9 @@
 #include "library/library_walk.h"
 #include "library/photo_index.h"
 
+#include "bench/bench_measure.h"
+
 namespace {
-
-double NowMs() {
-  LARGE_INTEGER frequency, count;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&count);
-  return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double PeakMegabytes() {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
-}
 
 // What the photo list itself holds on the heap: records and path text.
 double ListMegabytes(const std::vector<LibraryPhoto>& photos) {

@@ -32,6 +32,8 @@
 #include "session/staging_surface.h"
 #include "settings/settings_store.h"
 
+#include "bench/bench_measure.h"
+
 namespace {
 
 constexpr int kRuns = 5;
@@ -39,20 +41,6 @@ constexpr int kRuns = 5;
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
-}
-
-double NowMs() {
-  LARGE_INTEGER frequency, count;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&count);
-  return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double PeakMegabytes() {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
 // The staging surface's edge: BRINDORA_STAGING_EDGE, else a 1920 x 1080 screen's.
