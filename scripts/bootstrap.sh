@@ -91,7 +91,6 @@ fetch_jpeg_source() {
 # --- end of JPEG decoding block ---
 
 # --- The library index: SQLite's source, fetched into the same cache ---
-# The build makes the single-file amalgamation from it with tclsh.
 have_sqlite_source() { compgen -G "$jpeg_source_cache/sqlite3-*/tool/mksqlite3c.tcl" >/dev/null; }
 
 fetch_sqlite_source() {
@@ -107,11 +106,45 @@ fetch_sqlite_source() {
   (cd "$jpeg_source_cache" && apt-get source -q sqlite3)
   have_sqlite_source
 }
+# The single-file amalgamation depends on nothing but the source, so it is made
+# once here, beside the source, rather than again in every build tree.
+sqlite_amalgamation_missing() {
+  local source
+  for source in "$jpeg_source_cache"/sqlite3-*/; do
+    [[ -f $source/tool/mksqlite3c.tcl && ! -f ${source%/}-amalgamation/sqlite3.c ]] && return 0
+  done
+  return 1
+}
+
+make_sqlite_amalgamation() {
+  sqlite_amalgamation_missing || return 0
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "bootstrap: SQLite's amalgamation missing from $jpeg_source_cache; run this script as root" >&2
+    exit 1
+  fi
+  local source work
+  for source in "$jpeg_source_cache"/sqlite3-*/; do
+    source=${source%/}
+    [[ -f $source/tool/mksqlite3c.tcl && ! -f $source-amalgamation/sqlite3.c ]] || continue
+    echo "bootstrap: making SQLite's single-file amalgamation from $source"
+    work=$(mktemp -d)
+    (cd "$work" && CC=cc sh "$source/configure" --disable-tcl --disable-readline --disable-load-extension \
+      >configure.log 2>&1 && make sqlite3.c >make.log 2>&1) || {
+      echo "bootstrap: making SQLite's amalgamation failed; see $work" >&2
+      exit 1
+    }
+    mkdir -p "$source-amalgamation.new"
+    cp "$work/sqlite3.c" "$work/sqlite3.h" "$source-amalgamation.new/"
+    mv "$source-amalgamation.new" "$source-amalgamation"
+    rm -rf "$work"
+  done
+}
 # --- end of the library index block ---
 
 if ((${#missing[@]} == 0)); then
   fetch_jpeg_source
   fetch_sqlite_source
+  make_sqlite_amalgamation
   echo "bootstrap: everything is installed"
   exit 0
 fi
@@ -131,4 +164,5 @@ apt-get update -q
 apt-get install -y -q --no-install-recommends "${missing[@]}"
 fetch_jpeg_source
 fetch_sqlite_source
+make_sqlite_amalgamation
 echo "bootstrap: done"
