@@ -34,6 +34,7 @@ HRESULT RunLoader(SlideshowSession& session) {
   // is seen on the next wait.
   const HANDLE waitOn[2] = {session.loadPhotoEvent.get(), session.stopLoaderEvent.get()};
   HRESULT last = S_OK;
+  bool aheadOfTime = false;
   for (;;) {
     const DWORD woke = WaitForMultipleObjects(2, waitOn, FALSE, INFINITE);
     if (woke != WAIT_OBJECT_0) break;  // the stop, or a wait that cannot work
@@ -46,6 +47,11 @@ HRESULT RunLoader(SlideshowSession& session) {
       last = E_OUTOFMEMORY;
     }
     session.loaderBusy = false;
+    // The first photo is what the black screen waits for: it is decoded as an
+    // equal of every other program. Photos decoded ahead give way, so that
+    // the frames never wait for them.
+    if (!aheadOfTime && !session.loaderStopping) SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST);
+    aheadOfTime = true;
     SetEvent(session.loadCompleteEvent.get());
   }
   try {
@@ -76,9 +82,7 @@ HRESULT StartLoaderThread(SlideshowSession& session) {
   session.loaderStopping = false;
   if (session.stopWalkEvent) ResetEvent(session.stopWalkEvent.get());
   session.loaderThread.reset(CreateThread(nullptr, 0, LoaderThread, &session, 0, nullptr));
-  if (!session.loaderThread) return E_FAIL;
-  SetThreadPriority(session.loaderThread.get(), THREAD_PRIORITY_LOWEST);
-  return S_OK;
+  return session.loaderThread ? S_OK : E_FAIL;
 }
 
 bool StopLoaderThread(SlideshowSession& session) {
@@ -86,10 +90,12 @@ bool StopLoaderThread(SlideshowSession& session) {
   session.loaderStopping = true;
   if (session.stopWalkEvent) SetEvent(session.stopWalkEvent.get());
   if (session.stopLoaderEvent) SetEvent(session.stopLoaderEvent.get());
+  // At its lowest priority a busy machine may not run it at all: a thread
+  // told to stop competes as an equal, so that the exit is not held back.
+  SetThreadPriority(session.loaderThread.get(), THREAD_PRIORITY_NORMAL);
   bool ended = WaitForSingleObject(session.loaderThread.get(), kLoaderStopWaitMs) == WAIT_OBJECT_0;
   // Only a walk or a decode in progress is left behind; a loader that is
-  // merely slow to be scheduled (it runs at the lowest priority) gets the
-  // longer wait.
+  // merely slow to be scheduled gets the longer wait.
   if (!ended && !session.loaderBusy) {
     ended = WaitForSingleObject(session.loaderThread.get(), kRenderStopWaitMs) == WAIT_OBJECT_0;
   }

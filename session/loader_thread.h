@@ -17,7 +17,8 @@ HRESULT RunLoader(SlideshowSession& session);
 // "BrindoraPro_StopThLoadPhoto": named, auto-reset, not signalled.
 HRESULT CreateLoaderEvents(SlideshowSession& session);
 
-// Starts LoaderThread at the lowest priority.
+// Starts LoaderThread: at normal priority until the first photo is staged,
+// at the lowest after it.
 HRESULT StartLoaderThread(SlideshowSession& session);
 
 // Posted to the session's window once the loader has expanded the lists:

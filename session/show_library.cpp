@@ -229,6 +229,7 @@ void CloseLibrary(SlideshowSession& session) {
   if (!session.library) return;
   ShowLibrary& library = *session.library;
   if (Random(session)) library.index->SaveDeck(library.deck);
+  if (library.walkThread) SetThreadPriority(library.walkThread.get(), THREAD_PRIORITY_NORMAL);
   if (library.walkThread && WaitForSingleObject(library.walkThread.get(), kWalkStopWaitMs) != WAIT_OBJECT_0) {
     // Still inside a folder listing: it may touch the session until it ends.
     session.workersLeftRunning = true;
