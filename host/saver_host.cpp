@@ -128,6 +128,11 @@ int RunSaver(HINSTANCE instance, HWND parent) {
       return 0;
     }
     LoadPasswordVerifier(state);
+    // The key that ends the show and the start that makes the device run on
+    // this thread; a busy machine must delay neither (Windows lifts a
+    // foreground thread on input in the same spirit). It waits for messages
+    // the rest of the time.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
   }
   state.autoPlayMessage = isWin9x ? RegisterWindowMessageW(L"QueryCancelAutoPlay") : 0;
 

@@ -21,7 +21,12 @@ HRESULT BeginSessionInBackground(HWND window, bool fullScreen, SlideshowSession&
   session.window = window;
   session.startFullScreen = fullScreen;
   session.starterThread.reset(CreateThread(nullptr, 0, StarterThread, &session, 0, nullptr));
-  if (!session.starterThread) StarterThread(&session);
+  if (!session.starterThread) {
+    StarterThread(&session);
+  } else if (fullScreen) {
+    // The screen stays black until it is done: the window thread's equal.
+    SetThreadPriority(session.starterThread.get(), THREAD_PRIORITY_ABOVE_NORMAL);
+  }
   return S_OK;
 }
 
