@@ -29,6 +29,7 @@
 #include "media/photo_file.h"
 #include "media/photo_fit.h"
 #include "media/picture_size.h"
+#include "ownership/com_ref.h"
 #include "session/staging_surface.h"
 #include "settings/settings_store.h"
 
@@ -89,6 +90,7 @@ double MedianMs(int runs, F&& run, bool& failed) {
 // then the process's peak working set: run one path per process for it to
 // be that path's own.
 int Decode(int argc, wchar_t** argv, bool gdiplusAlone) {
+  ScopedComInit com;
   SlideshowSession session;
   if (FAILED(CreateStagingSurface(session, nullptr, StagingEdge())) || FAILED(StartStagingGraphics(session))) {
     std::fprintf(stderr, "no staging surface\n");

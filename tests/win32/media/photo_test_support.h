@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "media/photo_fit.h"
+#include "ownership/com_ref.h"
 #include "session/slideshow_session.h"
 #include "session/staging_surface.h"
 #include "tests/win32/test_support.h"
@@ -93,6 +94,7 @@ class StagedSession {
   SlideshowSession session;
 
  private:
+  ScopedComInit com_;  // the photo codecs are COM objects, as on the loader thread
   TestWindow window_ = TestWindow::Hidden();
 };
 
