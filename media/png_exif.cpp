@@ -35,6 +35,7 @@ int32_t PngExifOrientation(const ReadAt& read) {
     // Readers that stream stop at the picture data; so do we.
     if (type("IDAT") || type("IEND")) return 0;
     if (type("eXIf")) {
+      if (length == 0) return 0;
       std::vector<uint8_t> block(std::min<size_t>(length, kMaxExifBytes));
       if (read(offset + sizeof header, block) != block.size()) return 0;
       return TiffOrientation(block);
