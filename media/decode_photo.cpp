@@ -64,7 +64,7 @@ int Random15() {
 gp::GpStatus DrawThroughGdiplus(const StagingTarget& target, gp::GpImage* image, SourceRect source, FitRect rect) {
   if (DrawBitmapFiltered(target.dc, image, source, rect)) return gp::Ok;
   const GdiplusImageAttributes edges = EdgeKeepingAttributes();
-  return gpx::GdipDrawImageRectRect(target.graphics, image, static_cast<gp::REAL>(rect.x),
+  return gpx::GdipDrawImageRectRect(target.gdiplus->graphics.get(), image, static_cast<gp::REAL>(rect.x),
                                     static_cast<gp::REAL>(rect.y), static_cast<gp::REAL>(rect.width),
                                     static_cast<gp::REAL>(rect.height), static_cast<gp::REAL>(source.x),
                                     static_cast<gp::REAL>(source.y), static_cast<gp::REAL>(source.width),
@@ -85,9 +85,9 @@ struct OpenedPhoto {
 // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs, a
 // run-length bitmap from GDI, anything else (and a JPEG libjpeg-turbo
 // refuses) from WIC, and what no WIC codec reads (a metafile) from GDI+.
-void OpenPhoto(bool ownDecoders, const wchar_t* path, int fitMode, int edge, OpenedPhoto& photo) {
+void OpenPhoto(bool ownDecoders, const wchar_t* path, int fitMode, const StagingTarget& target, OpenedPhoto& photo) {
   if (ownDecoders) {
-    photo.jpeg = LoadScaledJpeg(path, fitMode, edge);
+    photo.jpeg = LoadScaledJpeg(path, fitMode, target.edge);
     if (!photo.jpeg) photo.jpeg = LoadRunLengthBitmap(path);
     if (photo.jpeg) {
       photo.width = photo.jpeg->width;
@@ -106,6 +106,7 @@ void OpenPhoto(bool ownDecoders, const wchar_t* path, int fitMode, int edge, Ope
     photo.orientation = photo.wic->orientation;
     return;
   }
+  if (!target.gdiplus || !StartStagingGdiplus(*target.gdiplus, target.dc)) return;
   gpx::GdipLoadImageFromFile(path, photo.image.put());
   if (!photo.image.get()) return;
   photo.orientation = ReadOrientation(photo.image.get());
@@ -116,15 +117,15 @@ void OpenPhoto(bool ownDecoders, const wchar_t* path, int fitMode, int edge, Ope
 bool DrawPhoto(const StagingTarget& target, const OpenedPhoto& photo, SourceRect source, FitRect rect) {
   if (photo.jpeg) return DrawScaledJpeg(target.dc, *photo.jpeg, source.x, source.y, source.width, source.height, rect);
   if (photo.wic) return DrawWicPhoto(target.dc, *photo.wic, source, rect);
-  return DrawThroughGdiplus(target, photo.image.get(), source, rect) == gp::Ok;
+  return photo.image.get() && DrawThroughGdiplus(target, photo.image.get(), source, rect) == gp::Ok;
 }
 
 HRESULT DecodeWith(bool ownDecoders, const wchar_t* path, const StagingTarget& target, int fitMode,
                    PhotoLayout& layout) {
   layout.orientation = 0;
-  if (!path || !target.graphics || !target.dc) return E_INVALIDARG;
+  if (!path || !target.dc) return E_INVALIDARG;
   OpenedPhoto photo;
-  OpenPhoto(ownDecoders, path, fitMode, target.edge, photo);
+  OpenPhoto(ownDecoders, path, fitMode, target, photo);
   layout.orientation = photo.orientation;
   const UINT width = photo.width, height = photo.height;
   if (width == 0 || height == 0) return E_FAIL;
@@ -154,6 +155,18 @@ HRESULT DecodeWith(bool ownDecoders, const wchar_t* path, const StagingTarget& t
 }
 
 }  // namespace
+
+bool StartStagingGdiplus(StagingGdiplus& gdiplus, HDC dc) {
+  if (gdiplus.graphics) return true;
+  if (!gdiplus.token) {
+    gp::GdiplusStartupInput input;  // version 1, no debug callback, background thread on
+    if (gp::GdiplusStartup(gdiplus.token.put(), &input, nullptr) != gp::Ok) return false;
+  }
+  if (gpx::GdipCreateFromHDC(dc, gdiplus.graphics.put()) != gp::Ok || !gdiplus.graphics) return false;
+  // Speed over smoothness: the renderer filters again when it scales.
+  gpx::GdipSetInterpolationMode(gdiplus.graphics.get(), gp::InterpolationModeLowQuality);
+  return true;
+}
 
 HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& target, int fitMode, PhotoLayout& layout) {
   return DecodeWith(true, path, target, fitMode, layout);

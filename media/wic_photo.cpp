@@ -1,6 +1,7 @@
 #include "media/wic_photo.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <new>
 #include <vector>
@@ -56,7 +57,9 @@ class WicBands {
   const uint32_t* Row(uint32_t y) {
     if (y >= height_) return nullptr;
     if (rows_ == 0 || y < first_ || y >= first_ + rows_) {
-      const UINT rows = std::min(kBandRows, height_ - y);
+      // A very wide picture gets fewer rows a band: WIC counts bytes in 32 bits.
+      const UINT stride = width_ * kBytesPerPixel;
+      const UINT rows = std::max(1u, std::min({kBandRows, height_ - y, UINT_MAX / stride}));
       try {
         band_.resize(size_t{width_} * rows);
       } catch (const std::bad_alloc&) {
@@ -64,8 +67,7 @@ class WicBands {
       }
       const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(width_), static_cast<INT>(rows)};
       rows_ = 0;
-      if (FAILED(source_->CopyPixels(&rect, width_ * kBytesPerPixel, width_ * kBytesPerPixel * rows,
-                                     reinterpret_cast<BYTE*>(band_.data())))) {
+      if (FAILED(source_->CopyPixels(&rect, stride, stride * rows, reinterpret_cast<BYTE*>(band_.data())))) {
         return nullptr;
       }
       first_ = y;
@@ -114,6 +116,7 @@ std::optional<bool> DrawReduced(HDC dc, const WicPhoto& photo, SourceRect source
   if (format != GUID_WICPixelFormat32bppPBGRA && format != GUID_WICPixelFormat32bppBGR && !straightAlpha) {
     return std::nullopt;
   }
+  if (uint64_t{width} * height * kBytesPerPixel > UINT_MAX) return std::nullopt;
   std::vector<uint32_t> pixels;
   try {
     pixels.resize(size_t{width} * height);

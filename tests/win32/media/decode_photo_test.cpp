@@ -292,10 +292,9 @@ TEST_F(DecodePhotoTest, EveryFormatWicReadsShowsAsGdiplusDrawsIt) {
     for (int fit : {0, kFitSquareCrop}) {
       ASSERT_EQ(Decode(file.name, fit), S_OK) << testing::PrintToString(path);
       PhotoLayout layout;
-      ASSERT_EQ(
-          DecodePhotoFittedByGdiplus(
-              path.c_str(), {reference.session.stagingDC.get(), reference.session.stagingGraphics.get()}, fit, layout),
-          S_OK);
+      ASSERT_EQ(DecodePhotoFittedByGdiplus(
+                    path.c_str(), {reference.session.stagingDC.get(), &reference.session.stagingGdiplus}, fit, layout),
+                S_OK);
       const std::vector<uint32_t> pixels = staged_.Pixels();
       const Difference d = Compare(pixels, reference.Pixels());
       EXPECT_LE(d.mean, 1.0) << testing::PrintToString(path) << " fit " << fit;
@@ -309,6 +308,26 @@ TEST_F(DecodePhotoTest, EveryFormatWicReadsShowsAsGdiplusDrawsIt) {
   // Content decides, not the name; what is no picture is no WIC photo.
   EXPECT_FALSE(OpenWicPhoto(Fixture(L"bad\\text.jpg").c_str()));
   EXPECT_FALSE(OpenWicPhoto(Fixture(L"bad\\corrupt.png").c_str()));
+}
+
+TEST_F(DecodePhotoTest, GdiplusIsStartedOnlyForAMetafile) {
+  ASSERT_EQ(Decode(L"formats\\photo.tif", 0), S_OK);
+  EXPECT_FALSE(session().stagingGdiplus.token);
+  // An orange rectangle recorded as a metafile, which no WIC codec reads.
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + L"brindora_orange.emf";
+  HDC recorder = CreateEnhMetaFileW(nullptr, path.c_str(), nullptr, nullptr);
+  HBRUSH orange = CreateSolidBrush(RGB(200, 100, 50));
+  const RECT rect{0, 0, 400, 300};
+  FillRect(recorder, &rect, orange);
+  DeleteObject(orange);
+  DeleteEnhMetaFile(CloseEnhMetaFile(recorder));
+  EXPECT_FALSE(OpenWicPhoto(path.c_str()));
+  staged_.SetFiles({path});
+  ASSERT_EQ(DecodePhotoFitted(session(), 0), S_OK);
+  EXPECT_TRUE(session().stagingGdiplus.graphics);
+  EXPECT_TRUE(Near(staged_.Pixels()[size_t{512} * kMinStagingEdge + 512], kOrange, 2));
 }
 
 TEST_F(DecodePhotoTest, OrientationFollowsOneRuleInEveryFormat) {

@@ -40,8 +40,7 @@ std::optional<ScaledJpeg> DecodeFile(const std::wstring& path, int fitMode, size
 // scaled decoder is held to.
 bool DrawWithGdiplus(SlideshowSession& s, const std::wstring& path, int fitMode) {
   PhotoLayout layout;
-  return DecodePhotoFittedByGdiplus(path.c_str(), {s.stagingDC.get(), s.stagingGraphics.get()}, fitMode, layout) ==
-         S_OK;
+  return DecodePhotoFittedByGdiplus(path.c_str(), {s.stagingDC.get(), &s.stagingGdiplus}, fitMode, layout) == S_OK;
 }
 
 std::wstring SampleFolder() {
