@@ -37,7 +37,7 @@ HRESULT DecodePhoto(const wchar_t* path, const StagingTarget& surface, PhotoLayo
 HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& surface, int fitMode, PhotoLayout& layout);
 
 // The same with every format through GDI+, JPEG included: the reference the
-// scaled JPEG decoder is held to, and the path JPEGs took before it.
+// scaled JPEG decoder and WIC are held to, and the path photos took before them.
 HRESULT DecodePhotoFittedByGdiplus(const wchar_t* path, const StagingTarget& surface, int fitMode, PhotoLayout& layout);
 
 constexpr PROPID kExifOrientationTag = 0x0112;

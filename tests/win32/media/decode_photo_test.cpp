@@ -187,7 +187,7 @@ TEST_F(DecodePhotoTest, BadFilesFailCleanly) {
 
 TEST_F(DecodePhotoTest, ATruncatedJpegIsRefusedAndTheSurfaceKept) {
   // libjpeg-turbo refuses a cut-short file rather than show its grey fill, and
-  // Wine's GDI+ refuses it too (Windows' shows it filled).
+  // Wine's WIC refuses it too (Windows' shows it filled).
   EXPECT_EQ(Decode(L"bad\\truncated.jpg", 0), E_FAIL);
   ExpectSurface(staged_.Pixels(), Solid({0, 0, 1024, 1024}, kSentinel, 0), 0);
   EXPECT_EQ(Decode(L"decode\\orange_1000x1000.png", 0), S_OK);

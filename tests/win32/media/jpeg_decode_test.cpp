@@ -128,11 +128,11 @@ TEST_F(JpegDecodeTest, EveryOrientationIsReadFromTheFilesOwnExif) {
 }
 
 TEST_F(JpegDecodeTest, DamagedFilesAreRefusedAndTheNextPhotoStillDecodes) {
-  // libjpeg-turbo refuses them all; GDI+ then decides. Wine's refuses a
+  // libjpeg-turbo refuses them all; WIC then decides. Wine's refuses a
   // cut-short file and shows one with scrambled data as it decodes.
   const struct {
     const wchar_t* name;
-    HRESULT byGdiplus;
+    HRESULT byWic;
   } files[] = {{L"bad\\zero.jpg", E_FAIL},
                {L"bad\\text.jpg", E_FAIL},
                {L"bad\\truncated.jpg", E_FAIL},
@@ -140,7 +140,7 @@ TEST_F(JpegDecodeTest, DamagedFilesAreRefusedAndTheNextPhotoStillDecodes) {
   for (const auto& file : files) {
     const std::wstring name = file.name;
     EXPECT_FALSE(DecodeFile(Fixture(name), kLetterbox)) << testing::PrintToString(name);
-    EXPECT_EQ(Decode(Fixture(name), kLetterbox), file.byGdiplus) << testing::PrintToString(name);
+    EXPECT_EQ(Decode(Fixture(name), kLetterbox), file.byWic) << testing::PrintToString(name);
     EXPECT_EQ(Decode(Fixture(L"jpeg\\orange_640x480.jpg"), kLetterbox), S_OK);
   }
   // A PNG is no JPEG.
