@@ -261,55 +261,6 @@ TEST_F(DecodePhotoTest, APictureDeclaredLargerThanMemoryIsSkippedBeforeDecoding)
   EXPECT_TRUE(PhotoFitsMemory(Fixture(L"bad\\missing.png").c_str()));
 }
 
-TEST_F(DecodePhotoTest, EveryFormatWicReadsShowsAsGdiplusDrawsIt) {
-  // Expected colour at the centre where GDI+ under Wine is no reference
-  // (grey from the first frame, premultiplied transparency over black).
-  const struct {
-    const wchar_t* name;
-    uint32_t width, height;
-    std::optional<uint32_t> centre;
-  } files[] = {{L"decode\\orange_4000x3000.png", 4000, 3000, kOrange},
-               {L"decode\\bands_3000x4000.png", 3000, 4000, kGreen},
-               {L"decode\\orange_4000x3000_o6.tif", 4000, 3000, kOrange},
-               {L"decode\\orange_1030x3.png", 1030, 3, kOrange},
-               {L"formats\\photo.png", 800, 600, {}},
-               {L"formats\\photo.bmp", 800, 600, {}},
-               {L"formats\\photo.gif", 800, 600, {}},
-               {L"formats\\photo.tif", 800, 600, {}},
-               {L"formats\\photo.ico", 256, 192, {}},
-               {L"formats\\photo16.png", 800, 600, {}},
-               {L"formats\\grey.png", 800, 600, {}},
-               {L"formats\\cmyk.tif", 800, 600, {}},
-               {L"formats\\alpha.png", 640, 480, Rgb(100, 50, 25)},
-               {L"formats\\animated.gif", 640, 480, kOrange}};
-  StagedSession reference;
-  for (const auto& file : files) {
-    const std::wstring path = Fixture(file.name);
-    const auto wic = OpenWicPhoto(path.c_str());
-    ASSERT_TRUE(wic) << testing::PrintToString(path);
-    EXPECT_EQ(wic->width, file.width);
-    EXPECT_EQ(wic->height, file.height);
-    for (int fit : {0, kFitSquareCrop}) {
-      ASSERT_EQ(Decode(file.name, fit), S_OK) << testing::PrintToString(path);
-      PhotoLayout layout;
-      ASSERT_EQ(DecodePhotoFittedByGdiplus(
-                    path.c_str(), {reference.session.stagingDC.get(), &reference.session.stagingGdiplus}, fit, layout),
-                S_OK);
-      const std::vector<uint32_t> pixels = staged_.Pixels();
-      const Difference d = Compare(pixels, reference.Pixels());
-      EXPECT_LE(d.mean, 1.0) << testing::PrintToString(path) << " fit " << fit;
-      EXPECT_LE(d.largest, 8) << testing::PrintToString(path) << " fit " << fit;
-      const uint32_t centre = pixels[size_t{512} * kMinStagingEdge + 512];
-      if (file.centre) {
-        EXPECT_TRUE(Near(centre, *file.centre, 2)) << testing::PrintToString(path) << " " << std::hex << centre;
-      }
-    }
-  }
-  // Content decides, not the name; what is no picture is no WIC photo.
-  EXPECT_FALSE(OpenWicPhoto(Fixture(L"bad\\text.jpg").c_str()));
-  EXPECT_FALSE(OpenWicPhoto(Fixture(L"bad\\corrupt.png").c_str()));
-}
-
 TEST_F(DecodePhotoTest, GdiplusIsStartedOnlyForAMetafile) {
   ASSERT_EQ(Decode(L"formats\\photo.tif", 0), S_OK);
   EXPECT_FALSE(session().stagingGdiplus.token);

@@ -6,9 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -39,40 +37,6 @@ inline const uint32_t kOrange = Rgb(200, 100, 50);
 inline const uint32_t kRed = Rgb(255, 0, 0);
 inline const uint32_t kGreen = Rgb(0, 255, 0);
 inline const uint32_t kBlue = Rgb(0, 0, 255);
-
-// Mean and largest per-channel difference between two surfaces, compared as
-// means of 8 x 8 blocks: GDI+ under Wine samples where we average, so single
-// pixels of fine texture differ by design, while a shifted, mis-scaled or
-// mis-coloured picture moves whole blocks.
-struct Difference {
-  double mean = 0;
-  int largest = 0;
-};
-inline Difference Compare(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
-  constexpr int kBlock = 8;
-  Difference result;
-  double total = 0;
-  int samples = 0;
-  for (int by = 0; by < kMinStagingEdge; by += kBlock) {
-    for (int bx = 0; bx < kMinStagingEdge; bx += kBlock) {
-      for (int (*channel)(uint32_t) : {Red, Green, Blue}) {
-        int sumA = 0, sumB = 0;
-        for (int y = by; y < by + kBlock; ++y) {
-          for (int x = bx; x < bx + kBlock; ++x) {
-            sumA += channel(a[size_t(y) * kMinStagingEdge + x]);
-            sumB += channel(b[size_t(y) * kMinStagingEdge + x]);
-          }
-        }
-        const int d = std::abs(sumA - sumB) / (kBlock * kBlock);
-        total += d;
-        ++samples;
-        result.largest = std::max(result.largest, d);
-      }
-    }
-  }
-  result.mean = total / samples;
-  return result;
-}
 
 // A session record with its staging surface and GDI+ started, as the running
 // saver has them.
