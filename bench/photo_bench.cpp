@@ -5,7 +5,7 @@
 //   photo_bench decode <file>...   median of 5 per file and fit, with the DCT
 //                                  scale chosen
 //   photo_bench gdiplus <file>...  the same through GDI+ alone, the path
-//                                  before libjpeg-turbo
+//                                  before libjpeg-turbo and WIC
 //   photo_bench expand <folder>    median of 5 walks with sub-folders
 //   photo_bench save <entries>     median of 3 saves of a settings file with
 //                                  that many photo entries
@@ -29,6 +29,7 @@
 #include "media/photo_file.h"
 #include "media/photo_fit.h"
 #include "media/picture_size.h"
+#include "ownership/com_ref.h"
 #include "session/staging_surface.h"
 #include "settings/settings_store.h"
 
@@ -50,11 +51,11 @@ int StagingEdge() {
   return edge >= kMinStagingEdge ? edge : 2048;
 }
 
-// The fit as it was done before JPEGs went to libjpeg-turbo: GDI+ decodes the
-// whole picture and scales it onto the surface.
+// The fit as it was done before JPEGs went to libjpeg-turbo and other photos
+// to WIC: GDI+ decodes the whole picture and scales it onto the surface.
 HRESULT DecodeWithGdiplusAlone(SlideshowSession& session, const wchar_t* path, int fitMode) {
   PhotoLayout layout;
-  return DecodePhotoFittedByGdiplus(path, {session.stagingDC.get(), session.stagingGraphics.get(), session.stagingEdge},
+  return DecodePhotoFittedByGdiplus(path, {session.stagingDC.get(), &session.stagingGdiplus, session.stagingEdge},
                                     fitMode, layout);
 }
 
@@ -89,8 +90,9 @@ double MedianMs(int runs, F&& run, bool& failed) {
 // then the process's peak working set: run one path per process for it to
 // be that path's own.
 int Decode(int argc, wchar_t** argv, bool gdiplusAlone) {
+  ScopedComInit com;
   SlideshowSession session;
-  if (FAILED(CreateStagingSurface(session, nullptr, StagingEdge())) || FAILED(StartStagingGraphics(session))) {
+  if (FAILED(CreateStagingSurface(session, nullptr, StagingEdge()))) {
     std::fprintf(stderr, "no staging surface\n");
     return 1;
   }

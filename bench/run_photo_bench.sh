@@ -24,6 +24,7 @@ sample=$root/samples/photos/sunset_by_Aitzol_Berasategi.jpg
 [[ -f $work/6000x4000.jpg ]] || convert "$sample" -resize '6000x4000!' -quality 90 "$work/6000x4000.jpg"
 [[ -f $work/4000x3000.jpg ]] || convert "$sample" -resize '4000x3000!' -quality 90 "$work/4000x3000.jpg"
 [[ -f $work/3000x4000.png ]] || convert "$sample" -resize '3000x4000!' "$work/3000x4000.png"
+[[ -f $work/4000x3000.tif ]] || convert "$sample" -resize '4000x3000!' -compress lzw "$work/4000x3000.tif"
 # 192 MP is beyond ImageMagick's resource limits here: each pixel of the
 # 4000 x 3000 picture becomes a 4 x 4 block, streamed through cjpeg.
 if [[ ! -f $work/16000x12000.jpg ]]; then
@@ -105,10 +106,11 @@ as_fraction() {
 for edge in ${PHOTO_BENCH_EDGES:-1024 2048 4096}; do
   echo
   echo "decode + fit onto the $edge-pixel staging surface, median of 5 (ms): ours, djpeg at the DCT scale we chose;"
-  echo "ratio = ours / djpeg; peak working set of ours${gdiplus_too:+; GDI+ alone, the path before libjpeg-turbo}"
-  printf '%-16s %-9s %9s %6s %9s %7s %8s %9s\n' file fit ours scale djpeg ratio "peak MB" "${gdiplus_too:+GDI+}"
+  echo "ratio = ours / djpeg; peak working set of ours${gdiplus_too:+; GDI+ alone (the path before libjpeg-turbo and WIC) and its peak}"
+  printf '%-16s %-9s %9s %6s %9s %7s %8s %9s %8s\n' file fit ours scale djpeg ratio "peak MB" \
+    "${gdiplus_too:+GDI+}" "${gdiplus_too:+GDI+ MB}"
   # One process per file and path, so that each peak working set is its own.
-  for name in 6000x4000.jpg 4000x3000.jpg 16000x12000.jpg 3000x4000.png; do
+  for name in 6000x4000.jpg 4000x3000.jpg 16000x12000.jpg 3000x4000.png 4000x3000.tif; do
     ours=$(BRINDORA_STAGING_EDGE=$edge "$wine" "$bench" decode "$(winpath "$work/$name")" 2>/dev/null) || true
     # GDI+ alone takes half a minute a run on 192 MP (and fails in 32 bits).
     gdiplus=
@@ -116,6 +118,7 @@ for edge in ${PHOTO_BENCH_EDGES:-1024 2048 4096}; do
       gdiplus=$(BRINDORA_STAGING_EDGE=$edge "$wine" "$bench" gdiplus "$(winpath "$work/$name")" 2>/dev/null) || true
     fi
     peak=$(awk '$1 == "peak" { print $2 }' <<<"$ours")
+    gdiplus_peak=$(awk '$1 == "peak" { print $2 }' <<<"$gdiplus")
     while read -r _ fit ms scale _; do
       before=$(awk -v fit="$fit" '$1 == "decode" && $2 == fit { print $3 }' <<<"$gdiplus")
       scale=$(as_fraction "$scale")
@@ -124,8 +127,8 @@ for edge in ${PHOTO_BENCH_EDGES:-1024 2048 4096}; do
         djpeg=$(djpeg_ms "$name" "$scale")
         ratio=$(echo "scale=2; $ms / $djpeg" | bc -l)
       fi
-      printf '%-16s %-9s %9s %6s %9s %7s %8s %9s\n' "$name" "$fit" "$ms" "$scale" "$djpeg" "$ratio" "$peak" \
-        "${gdiplus_too:+${before:--}}"
+      printf '%-16s %-9s %9s %6s %9s %7s %8s %9s %8s\n' "$name" "$fit" "$ms" "$scale" "$djpeg" "$ratio" "$peak" \
+        "${gdiplus_too:+${before:--}}" "${gdiplus_too:+${gdiplus_peak:--}}"
     done < <(grep '^decode ' <<<"$ours")
   done
 done

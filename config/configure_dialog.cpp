@@ -9,7 +9,9 @@
 #include "config/hyperlink.h"
 #include "config/link_targets.h"
 #include "config/list_editing.h"
+#include "config/photo_filter.h"
 #include "config/pickers.h"
+#include "media/wic_codecs.h"
 #include "ownership/shell_holders.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_store.h"
@@ -111,7 +113,7 @@ void OnListButton(HWND dialog, int id) {
       AddPickedFolder(controls.photoList);
       break;
     case IDC_PHOTO_ADD_FILE:
-      AddPickedFiles(controls.photoList, kImageFilter);
+      AddPickedFiles(controls.photoList, PhotoPickerFilter(InstalledDecoderExtensions()).c_str());
       break;
     case IDC_PHOTO_UP:
       MoveListSelection(MoveDirection::kUp, controls.photoList);

@@ -12,7 +12,8 @@
 #include <optional>
 
 // Filters: description and pattern pairs, the whole ended by an empty string.
-inline constexpr wchar_t kImageFilter[] = L"Image Files\0*.jpg;*.bmp;*.tiff;*.png;*.gif;*.emf\0All Files\0*.*\0";
+// The photo filter is made as the picker opens, from the codecs installed
+// then (PhotoPickerFilter).
 inline constexpr wchar_t kAllFilesFilter[] = L"All Files\0*.*\0";
 
 constexpr uint32_t kInitialNameChars = 1024;

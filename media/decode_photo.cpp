@@ -9,11 +9,13 @@
 #include <random>
 #include <utility>
 
+#include "media/exif_orientation.h"
 #include "media/filtered_fit.h"
 #include "media/jpeg_photo.h"
 #include "media/photo_budget.h"
 #include "media/photo_fit.h"
 #include "media/rle_bitmap.h"
+#include "media/wic_photo.h"
 #include "ownership/gdiplus_holders.h"
 
 namespace gp = Gdiplus;
@@ -42,11 +44,10 @@ int32_t ReadOrientation(gp::GpImage* image) {
   auto buffer = std::make_unique<std::byte[]>(size);
   auto* item = reinterpret_cast<gp::PropertyItem*>(buffer.get());
   if (gpx::GdipGetPropertyItem(image, kExifOrientationTag, size, item) != gp::Ok) return 0;
-  // The type is not checked, but a value shorter than one SHORT is not read.
   if (!item->value || item->length < sizeof(uint16_t)) return 0;
   uint16_t orientation = 0;
   memcpy(&orientation, item->value, sizeof orientation);
-  return orientation;
+  return OrientationOf(item->type == PropertyTagTypeShort, orientation);
 }
 
 // The loader thread's own generator: 15 bits, as the fit-mode mapping expects.
@@ -63,35 +64,70 @@ int Random15() {
 gp::GpStatus DrawThroughGdiplus(const StagingTarget& target, gp::GpImage* image, SourceRect source, FitRect rect) {
   if (DrawBitmapFiltered(target.dc, image, source, rect)) return gp::Ok;
   const GdiplusImageAttributes edges = EdgeKeepingAttributes();
-  return gpx::GdipDrawImageRectRect(target.graphics, image, static_cast<gp::REAL>(rect.x),
+  return gpx::GdipDrawImageRectRect(target.gdiplus->graphics.get(), image, static_cast<gp::REAL>(rect.x),
                                     static_cast<gp::REAL>(rect.y), static_cast<gp::REAL>(rect.width),
                                     static_cast<gp::REAL>(rect.height), static_cast<gp::REAL>(source.x),
                                     static_cast<gp::REAL>(source.y), static_cast<gp::REAL>(source.width),
                                     static_cast<gp::REAL>(source.height), gp::UnitPixel, edges.get(), nullptr, nullptr);
 }
 
-HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& target, int fitMode,
-                   PhotoLayout& layout) {
-  layout.orientation = 0;
-  if (!path || !target.graphics || !target.dc) return E_INVALIDARG;
-  // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs,
-  // a run-length bitmap from GDI; anything else goes to GDI+.
-  std::optional<ScaledJpeg> jpeg = scaledJpeg ? LoadScaledJpeg(path, fitMode, target.edge) : std::nullopt;
-  if (scaledJpeg && !jpeg) jpeg = LoadRunLengthBitmap(path);
+// The picture as one of the decoders has it: a JPEG from libjpeg-turbo (or a
+// run-length bitmap from GDI), a photo through WIC, or a GDI+ image.
+struct OpenedPhoto {
+  std::optional<ScaledJpeg> jpeg;
+  std::optional<WicPhoto> wic;
   GdiplusImage image;
-  UINT width = 0, height = 0;
-  if (jpeg) {
-    layout.orientation = jpeg->orientation;
-    width = jpeg->width;
-    height = jpeg->height;
-  } else {
-    if (PhotoFitsMemory(path)) gpx::GdipLoadImageFromFile(path, image.put());
-    layout.orientation = image.get() ? ReadOrientation(image.get()) : 0;
-    if (image.get()) {
-      gpx::GdipGetImageWidth(image.get(), &width);
-      gpx::GdipGetImageHeight(image.get(), &height);
+  UINT width = 0;
+  UINT height = 0;
+  int32_t orientation = 0;
+};
+
+// A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs, a
+// run-length bitmap from GDI, anything else (and a JPEG libjpeg-turbo
+// refuses) from WIC, and what no WIC codec reads (a metafile) from GDI+.
+void OpenPhoto(bool ownDecoders, const wchar_t* path, int fitMode, const StagingTarget& target, OpenedPhoto& photo) {
+  if (ownDecoders) {
+    photo.jpeg = LoadScaledJpeg(path, fitMode, target.edge);
+    if (!photo.jpeg) photo.jpeg = LoadRunLengthBitmap(path);
+    if (photo.jpeg) {
+      photo.width = photo.jpeg->width;
+      photo.height = photo.jpeg->height;
+      photo.orientation = photo.jpeg->orientation;
+      return;
     }
   }
+  // A header declaring more pixels than memory holds is refused before any
+  // codec allocates for it.
+  if (!PhotoFitsMemory(path)) return;
+  if (ownDecoders) photo.wic = OpenWicPhoto(path);
+  if (photo.wic) {
+    photo.width = photo.wic->width;
+    photo.height = photo.wic->height;
+    photo.orientation = photo.wic->orientation;
+    return;
+  }
+  if (!target.gdiplus || !StartStagingGdiplus(*target.gdiplus, target.dc)) return;
+  gpx::GdipLoadImageFromFile(path, photo.image.put());
+  if (!photo.image.get()) return;
+  photo.orientation = ReadOrientation(photo.image.get());
+  gpx::GdipGetImageWidth(photo.image.get(), &photo.width);
+  gpx::GdipGetImageHeight(photo.image.get(), &photo.height);
+}
+
+bool DrawPhoto(const StagingTarget& target, const OpenedPhoto& photo, SourceRect source, FitRect rect) {
+  if (photo.jpeg) return DrawScaledJpeg(target.dc, *photo.jpeg, source.x, source.y, source.width, source.height, rect);
+  if (photo.wic) return DrawWicPhoto(target.dc, *photo.wic, source, rect);
+  return photo.image.get() && DrawThroughGdiplus(target, photo.image.get(), source, rect) == gp::Ok;
+}
+
+HRESULT DecodeWith(bool ownDecoders, const wchar_t* path, const StagingTarget& target, int fitMode,
+                   PhotoLayout& layout) {
+  layout.orientation = 0;
+  if (!path || !target.dc) return E_INVALIDARG;
+  OpenedPhoto photo;
+  OpenPhoto(ownDecoders, path, fitMode, target, photo);
+  layout.orientation = photo.orientation;
+  const UINT width = photo.width, height = photo.height;
   if (width == 0 || height == 0) return E_FAIL;
 
   // The fit is the caller's only once the picture is on the surface.
@@ -103,34 +139,34 @@ HRESULT DecodeWith(bool scaledJpeg, const wchar_t* path, const StagingTarget& ta
   RECT surface;
   SetRect(&surface, 0, 0, edge, edge);
   FillRect(target.dc, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  gp::GpStatus status;
+  bool ok;
   if (fitMode == kFitSquareCrop) {
     drawn.landscape = true;
     const SourceSquare square = CropSquare(width, height);
-    const SourceRect source{double(square.x), double(square.y), double(square.side), double(square.side)};
-    const FitRect whole{0, 0, edge, edge};
-    if (jpeg) {
-      status = DrawScaledJpeg(target.dc, *jpeg, source.x, source.y, source.width, source.height, whole)
-                   ? gp::Ok
-                   : gp::GenericError;
-    } else {
-      status = DrawThroughGdiplus(target, image.get(), source, whole);
-    }
+    ok = DrawPhoto(target, photo, {double(square.x), double(square.y), double(square.side), double(square.side)},
+                   {0, 0, edge, edge});
   } else {
-    const FitRect rect = LetterboxRect(width, height, edge);
     drawn.landscape = LetterboxLandscape(width, height, layout.orientation);
-    if (jpeg) {
-      status = DrawScaledJpeg(target.dc, *jpeg, 0, 0, width, height, rect) ? gp::Ok : gp::GenericError;
-    } else {
-      status = DrawThroughGdiplus(target, image.get(), {0, 0, double(width), double(height)}, rect);
-    }
+    ok = DrawPhoto(target, photo, {0, 0, double(width), double(height)}, LetterboxRect(width, height, edge));
   }
-  if (status != gp::Ok) return E_FAIL;
+  if (!ok) return E_FAIL;
   layout = drawn;
   return S_OK;
 }
 
 }  // namespace
+
+bool StartStagingGdiplus(StagingGdiplus& gdiplus, HDC dc) {
+  if (gdiplus.graphics) return true;
+  if (!gdiplus.token) {
+    gp::GdiplusStartupInput input;  // version 1, no debug callback, background thread on
+    if (gp::GdiplusStartup(gdiplus.token.put(), &input, nullptr) != gp::Ok) return false;
+  }
+  if (gpx::GdipCreateFromHDC(dc, gdiplus.graphics.put()) != gp::Ok || !gdiplus.graphics) return false;
+  // Speed over smoothness: the renderer filters again when it scales.
+  gpx::GdipSetInterpolationMode(gdiplus.graphics.get(), gp::InterpolationModeLowQuality);
+  return true;
+}
 
 HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& target, int fitMode, PhotoLayout& layout) {
   return DecodeWith(true, path, target, fitMode, layout);

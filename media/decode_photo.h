@@ -9,15 +9,22 @@
 #include <gdiplus.h>
 
 #include "media/photo_fit.h"
+#include "ownership/gdiplus_holders.h"
 
 // The staging surface as the decoder draws on it: a memory DC holding a
-// bitmap of edge x edge pixels and a GDI+ graphics object on it. Its owner
-// keeps both alive across the call.
+// bitmap of edge x edge pixels, and where GDI+ for it is kept. Its owner
+// keeps both alive across the call, and shuts GDI+ down after the last.
 struct StagingTarget {
   HDC dc = nullptr;
-  Gdiplus::GpGraphics* graphics = nullptr;
+  StagingGdiplus* gdiplus = nullptr;  // null: nothing is drawn through GDI+
   int edge = kMinStagingEdge;
 };
+
+// GDI+ started and a graphics object made on dc in low-quality interpolation,
+// unless there is one already: only metafiles and what no WIC codec reads are
+// drawn through GDI+, so most shows never start it. False when either cannot
+// be had.
+bool StartStagingGdiplus(StagingGdiplus& gdiplus, HDC dc);
 
 // S_OK when the picture is on the surface, E_FAIL otherwise; E_INVALIDARG
 // without a path or a surface. layout.orientation is always written (0 when
@@ -30,7 +37,7 @@ HRESULT DecodePhoto(const wchar_t* path, const StagingTarget& surface, PhotoLayo
 HRESULT DecodePhotoFitted(const wchar_t* path, const StagingTarget& surface, int fitMode, PhotoLayout& layout);
 
 // The same with every format through GDI+, JPEG included: the reference the
-// scaled JPEG decoder is held to, and the path JPEGs took before it.
+// scaled JPEG decoder and WIC are held to, and the path photos took before them.
 HRESULT DecodePhotoFittedByGdiplus(const wchar_t* path, const StagingTarget& surface, int fitMode, PhotoLayout& layout);
 
 constexpr PROPID kExifOrientationTag = 0x0112;

@@ -38,7 +38,10 @@ class TiffReader {
 int32_t ExifOrientation(std::span<const uint8_t> app1) {
   static constexpr uint8_t kExifId[] = {'E', 'x', 'i', 'f', 0, 0};
   if (app1.size() < sizeof kExifId || std::memcmp(app1.data(), kExifId, sizeof kExifId) != 0) return 0;
-  const std::span<const uint8_t> tiff = app1.subspan(sizeof kExifId);
+  return TiffOrientation(app1.subspan(sizeof kExifId));
+}
+
+int32_t TiffOrientation(std::span<const uint8_t> tiff) {
   if (tiff.size() < 8) return 0;
 
   bool bigEndian;
@@ -60,8 +63,8 @@ int32_t ExifOrientation(std::span<const uint8_t> app1) {
     if (!reader.Holds(entry, kEntryBytes)) return 0;
     if (reader.U16(entry) != kOrientationTag) continue;
     // A SHORT value of count 1 sits in the entry's own value field.
-    if (reader.U16(entry + 2) != kTypeShort || reader.U32(entry + 4) < 1) return 0;
-    return reader.U16(entry + 8);
+    if (reader.U32(entry + 4) < 1) return 0;
+    return OrientationOf(reader.U16(entry + 2) == kTypeShort, reader.U16(entry + 8));
   }
   return 0;
 }

@@ -32,10 +32,6 @@ size_t PhotoMemoryBudget() {
 bool PhotoFitsMemory(const wchar_t* path) {
   const PhotoFile file = OpenPhotoFile(path);
   if (!file) return true;
-  const ReadAt read = [&file](uint64_t offset, std::span<uint8_t> out) -> size_t {
-    if (offset > INT64_MAX || _fseeki64(file.get(), static_cast<int64_t>(offset), SEEK_SET) != 0) return 0;
-    return std::fread(out.data(), 1, out.size(), file.get());
-  };
-  const auto size = PeekPictureSize(read);
+  const auto size = PeekPictureSize(ReadFromFile(file.get()));
   return !size || PictureFitsBudget(*size, PhotoMemoryBudget());
 }

@@ -41,3 +41,10 @@ struct GdiplusImageAttributesTraits {
   }
 };
 using GdiplusImageAttributes = ScopedResource<GdiplusImageAttributesTraits>;
+
+// GDI+ and one graphics object on it, started when first needed. The token is
+// declared first so that the graphics object goes before the shut-down.
+struct StagingGdiplus {
+  GdiplusToken token;
+  GdiplusGraphics graphics;
+};

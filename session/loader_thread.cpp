@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "ownership/com_ref.h"
 #include "session/playlists.h"
 #include "session/show_library.h"
 
@@ -13,6 +14,8 @@ HANDLE CreateSessionEvent(const wchar_t* name) { return CreateEventW(nullptr, FA
 
 HRESULT RunLoader(SlideshowSession& session) {
   if (!session.loadPhotoEvent || !session.loadCompleteEvent || !session.stopLoaderEvent) return E_INVALIDARG;
+  // The photo codecs are COM objects, created on this thread for each photo.
+  ScopedComInit com;
   if (session.listsToExpand) {
     session.loaderBusy = true;
     // Nothing else touches the lists before the first completion or this notice.

@@ -96,7 +96,6 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
     HRESULT staged = CreateStagingSurface(session, window, wanted);
     if (FAILED(staged) && wanted > kMinStagingEdge) staged = CreateStagingSurface(session, window, kMinStagingEdge);
     Check(staged);
-    Check(StartStagingGraphics(session));
     Check(CreateLoaderEvents(session));
     Check(StartLoaderThread(session));
 

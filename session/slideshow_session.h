@@ -36,10 +36,9 @@ struct SlideshowSession {
   GdiObject<HBITMAP> stagingBitmap;
   MemoryDC stagingDC;
   int stagingEdge = 0;
-  // GDI+ for the session, and its graphics object on the staging DC, deleted
-  // before the shut-down (reverse order of declaration).
-  GdiplusToken gdiplusToken;
-  GdiplusGraphics stagingGraphics;
+  // GDI+ for the session and its graphics object on the staging DC, started
+  // by the loader at the first photo that needs them.
+  StagingGdiplus stagingGdiplus;
 
   AutoHandle loaderThread;
   AutoHandle renderThread;

@@ -7,8 +7,8 @@
 
 namespace {
 
-StagingTarget TargetOf(const SlideshowSession& session) {
-  return {session.stagingDC.get(), session.stagingGraphics.get(), session.stagingEdge};
+StagingTarget TargetOf(SlideshowSession& session) {
+  return {session.stagingDC.get(), &session.stagingGdiplus, session.stagingEdge};
 }
 
 const wchar_t* PhotoAtIndex(const SlideshowSession& session) {
@@ -34,26 +34,9 @@ HRESULT CreateStagingSurface(SlideshowSession& session, HWND window, int edge) {
   return S_OK;
 }
 
-HRESULT StartStagingGraphics(SlideshowSession& session) {
-  if (!session.stagingDC) return E_INVALIDARG;
-  Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread on
-  GdiplusToken token;
-  if (Gdiplus::GdiplusStartup(token.put(), &input, nullptr) != Gdiplus::Ok) return E_FAIL;
-  GdiplusGraphics graphics;
-  if (Gdiplus::DllExports::GdipCreateFromHDC(session.stagingDC.get(), graphics.put()) != Gdiplus::Ok || !graphics) {
-    return E_FAIL;
-  }
-  // Speed over smoothness: the renderer filters again when it scales.
-  Gdiplus::DllExports::GdipSetInterpolationMode(graphics.get(), Gdiplus::InterpolationModeLowQuality);
-  // Graphics first: an old graphics object goes before an old GDI+ start-up.
-  session.stagingGraphics = std::move(graphics);
-  session.gdiplusToken = std::move(token);
-  return S_OK;
-}
-
 void StopStagingGraphics(SlideshowSession& session) {
-  session.stagingGraphics.reset();
-  session.gdiplusToken.reset();
+  session.stagingGdiplus.graphics.reset();
+  session.stagingGdiplus.token.reset();
 }
 
 HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode) {

@@ -1,7 +1,7 @@
 #pragma once
 // The square surface the loader draws each photo onto and the renderer copies
 // into its texture: a bitmap compatible with the saver window in a memory DC,
-// with a GDI+ graphics object on it.
+// with a GDI+ graphics object on it once a photo needs one.
 
 #include <windows.h>
 
@@ -13,10 +13,8 @@
 // failure the surface it found.
 HRESULT CreateStagingSurface(SlideshowSession& session, HWND window, int edge);
 
-// GDI+ start-up and stagingGraphics on stagingDC in low-quality
-// interpolation. On failure nothing is left started.
-HRESULT StartStagingGraphics(SlideshowSession& session);
-// Deletes stagingGraphics and shuts GDI+ down; harmless when not started.
+// Deletes the staging graphics and shuts GDI+ down; harmless when not
+// started. Only once the loader is done with the surface.
 void StopStagingGraphics(SlideshowSession& session);
 
 // The photo at photoIndex decoded onto the session's staging surface, its

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "config/dialog_rules.h"
+#include "config/photo_filter.h"
 
 namespace {
 
@@ -191,4 +192,19 @@ TEST(MoveTarget, ItemsMoveOneStepInsideTheList) {
   EXPECT_EQ(MoveTarget(0, 1, MoveDirection::kDown), std::nullopt);
   EXPECT_EQ(MoveTarget(-1, 3, MoveDirection::kDown), std::nullopt);
   EXPECT_EQ(MoveTarget(3, 3, MoveDirection::kUp), std::nullopt);
+}
+
+TEST(PhotoPickerFilter, OffersOurOwnFormatsAndEachPlainInstalledExtensionOnce) {
+  const std::wstring own = L"*.jpg;*.jpeg;*.jpe;*.jfif;*.emf;*.wmf";
+  const struct {
+    std::vector<std::wstring> lists;
+    std::wstring patterns;
+  } cases[] = {{{}, own},
+               {{L".bmp,.dib,.rle", L".PNG", L".jpg,.JPEG,.jfif,.exif"}, own + L";*.bmp;*.dib;*.rle;*.png;*.exif"},
+               {{L".heic, .heif,,.avif"}, own + L";*.heic;*.heif;*.avif"},
+               {{L"bmp,.*,.a;b,.x y,.,.a.b", L".webp"}, own + L";*.webp"}};
+  for (const auto& c : cases) {
+    using namespace std::string_literals;
+    EXPECT_EQ(PhotoPickerFilter(c.lists), L"Image Files\0"s + c.patterns + L"\0All Files\0*.*\0\0"s);
+  }
 }

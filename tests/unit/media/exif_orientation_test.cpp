@@ -1,7 +1,11 @@
 #include "media/exif_orientation.h"
+#include "media/png_exif.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -70,10 +74,49 @@ TEST(ExifOrientation, ReadsEveryValueInBothByteOrders) {
   }
 }
 
-TEST(ExifOrientation, StoredValuesOutsideOneToEightAreReturnedAsTheyAre) {
-  // The renderer turns only for 3, 6 and 8; other values are not this reader's to judge.
-  EXPECT_EQ(Read(App1(false).Ifd(8, {{0x0112, 3, 1, 9}}).bytes()), 9);
-  EXPECT_EQ(Read(App1(true).Ifd(8, {{0x0112, 3, 1, 0xFFFF}}).bytes()), 0xFFFF);
+TEST(ExifOrientation, ValuesOutsideOneToEightMeanNone) {
+  // Every decoder's reader follows the same rule, so none turns what another shows upright.
+  EXPECT_EQ(Read(App1(false).Ifd(8, {{0x0112, 3, 1, 9}}).bytes()), 0);
+  EXPECT_EQ(Read(App1(true).Ifd(8, {{0x0112, 3, 1, 0xFFFF}}).bytes()), 0);
+  EXPECT_EQ(Read(App1(true).Ifd(8, {{0x0112, 3, 1, 0}}).bytes()), 0);
+}
+
+// A PNG of the given chunks (type, body) after its signature; CRCs are not read.
+std::vector<uint8_t> Png(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& chunks) {
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  for (const auto& [type, body] : chunks) {
+    for (int shift : {24, 16, 8, 0}) png.push_back(static_cast<uint8_t>(body.size() >> shift));
+    png.insert(png.end(), type.begin(), type.end());
+    png.insert(png.end(), body.begin(), body.end());
+    png.insert(png.end(), 4, 0);
+  }
+  return png;
+}
+
+TEST(PngExifOrientation, ReadsTheChunkBeforeThePictureOnly) {
+  const auto exif = App1(true).Ifd(8, {kWidth, {0x0112, 3, 1, 6}}).bytes();
+  const std::vector<uint8_t> tiff(exif.begin() + 6, exif.end());
+  const std::vector<uint8_t> ihdr(13), idat(100);
+  const auto whole = Png({{"IHDR", ihdr}, {"eXIf", tiff}});
+  const std::vector<uint8_t> cutShort(whole.begin(), whole.end() - 8);  // the CRC and the end of the block
+  const struct {
+    std::vector<uint8_t> png;
+    int32_t orientation;
+  } cases[] = {{Png({{"IHDR", ihdr}, {"eXIf", tiff}, {"IDAT", idat}, {"IEND", {}}}), 6},
+               {Png({{"IHDR", ihdr}, {"IDAT", idat}, {"eXIf", tiff}, {"IEND", {}}}), 0},
+               {Png({{"IHDR", ihdr}, {"eXIf", exif}}), 0},  // an APP1 body is no bare TIFF block
+               {Png({{"IHDR", ihdr}}), 0},
+               {cutShort, 0}};
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const std::vector<uint8_t>& bytes = cases[i].png;
+    const int32_t got = PngExifOrientation([&bytes](uint64_t offset, std::span<uint8_t> out) -> size_t {
+      if (offset >= bytes.size()) return 0;
+      const size_t n = std::min<size_t>(out.size(), bytes.size() - offset);
+      std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), n, out.begin());
+      return n;
+    });
+    EXPECT_EQ(got, cases[i].orientation) << i;
+  }
 }
 
 TEST(ExifOrientation, FollowsAnIfdOffsetBeyondTheHeader) {

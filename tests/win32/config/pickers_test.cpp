@@ -120,6 +120,11 @@ TEST_F(Pickers, AddFileTakesAMultiSelectionLongerThanTheFirstBuffer) {
     expected.push_back(photos + L"\\" + name);
     selectionChars += name.size() + 3;  // quoted, then a blank
   }
+  // Beside JPEGs, what the installed codecs read (Wine's read DDS), never a text file.
+  for (const wchar_t* name : {L"scan.png", L"texture.dds", L"notes.txt"}) {
+    ASSERT_TRUE(WriteBytes(photos + L"\\" + name, "x"));
+    if (wcscmp(name, L"notes.txt") != 0) expected.push_back(photos + L"\\" + name);
+  }
   ASSERT_GT(selectionChars, kInitialNameChars);
   ASSERT_LE(expected.back().size(), 259u);
 

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,6 +12,7 @@
 #include <set>
 
 #include "media/photo_budget.h"
+#include "media/wic_photo.h"
 #include "tests/win32/media/photo_test_support.h"
 
 namespace {
@@ -59,6 +62,12 @@ Expectation Letterboxed(FitRect r, std::function<std::optional<uint32_t>(int x, 
 Expectation Solid(FitRect r, uint32_t colour, int slack) {
   return Letterboxed(
       r, [colour](int, int) { return colour; }, slack);
+}
+
+SIZE_T PeakWorkingSet() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return counters.PeakWorkingSetSize;
 }
 
 class DecodePhotoTest : public testing::Test {
@@ -178,7 +187,7 @@ TEST_F(DecodePhotoTest, BadFilesFailCleanly) {
 
 TEST_F(DecodePhotoTest, ATruncatedJpegIsRefusedAndTheSurfaceKept) {
   // libjpeg-turbo refuses a cut-short file rather than show its grey fill, and
-  // Wine's GDI+ refuses it too (Windows' shows it filled).
+  // Wine's WIC refuses it too (Windows' shows it filled).
   EXPECT_EQ(Decode(L"bad\\truncated.jpg", 0), E_FAIL);
   ExpectSurface(staged_.Pixels(), Solid({0, 0, 1024, 1024}, kSentinel, 0), 0);
   EXPECT_EQ(Decode(L"decode\\orange_1000x1000.png", 0), S_OK);
@@ -223,10 +232,14 @@ TEST_F(DecodePhotoTest, AnOversizedPictureFailsWithoutTakingTheProcessDown) {
   if (sizeof(void*) == 4) {
     EXPECT_FALSE(fits);
   }
+  const SIZE_T peakBefore = PeakWorkingSet();
   const HRESULT hr = Decode(L"bad\\huge_20000x20000.png", 0);
   if (fits) {
     ASSERT_EQ(hr, S_OK);
     ExpectSurface(staged_.Pixels(), Solid({0, 0, 1024, 1024}, kOrange, 0), 0);
+    // Codec and bands together: read whole at 32 bits, with the codec's own
+    // copy, it would take twice the budget here.
+    EXPECT_LE(PeakWorkingSet() - peakBefore, PhotoMemoryBudget());
   } else {
     EXPECT_EQ(hr, E_FAIL);
     EXPECT_EQ(staged_.Pixels().front(), kSentinel);
@@ -246,6 +259,45 @@ TEST_F(DecodePhotoTest, APictureDeclaredLargerThanMemoryIsSkippedBeforeDecoding)
   // Files whose size cannot be read are left to the decoder.
   EXPECT_TRUE(PhotoFitsMemory(Fixture(L"bad\\text.jpg").c_str()));
   EXPECT_TRUE(PhotoFitsMemory(Fixture(L"bad\\missing.png").c_str()));
+}
+
+TEST_F(DecodePhotoTest, GdiplusIsStartedOnlyForAMetafile) {
+  ASSERT_EQ(Decode(L"formats\\photo.tif", 0), S_OK);
+  EXPECT_FALSE(session().stagingGdiplus.token);
+  // An orange rectangle recorded as a metafile, which no WIC codec reads.
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + L"brindora_orange.emf";
+  HDC recorder = CreateEnhMetaFileW(nullptr, path.c_str(), nullptr, nullptr);
+  HBRUSH orange = CreateSolidBrush(RGB(200, 100, 50));
+  const RECT rect{0, 0, 400, 300};
+  FillRect(recorder, &rect, orange);
+  DeleteObject(orange);
+  DeleteEnhMetaFile(CloseEnhMetaFile(recorder));
+  EXPECT_FALSE(OpenWicPhoto(path.c_str()));
+  staged_.SetFiles({path});
+  ASSERT_EQ(DecodePhotoFitted(session(), 0), S_OK);
+  EXPECT_TRUE(session().stagingGdiplus.graphics);
+  EXPECT_TRUE(Near(staged_.Pixels()[size_t{512} * kMinStagingEdge + 512], kOrange, 2));
+}
+
+TEST_F(DecodePhotoTest, OrientationFollowsOneRuleInEveryFormat) {
+  const struct {
+    const wchar_t* name;
+    int32_t orientation;
+  } files[] = {{L"formats\\o6.png", 6},
+               {L"formats\\o9.png", 0},
+               {L"formats\\o6_long.png", 0},
+               {L"formats\\photo.png", 0},
+               {L"decode\\orange_4000x3000_o6.tif", 6},
+               {L"decode\\orange_1000x1000_o8.tif", 8},
+               {L"small\\o3.tif", 3},
+               {L"decode\\orange_4000x3000_o6.jpg", 6}};
+  for (const auto& file : files) {
+    session().staged.orientation = -1;
+    ASSERT_EQ(Decode(file.name, 0), S_OK) << testing::PrintToString(std::wstring(file.name));
+    EXPECT_EQ(session().staged.orientation, file.orientation) << testing::PrintToString(std::wstring(file.name));
+  }
 }
 
 TEST_F(DecodePhotoTest, AwkwardButValidPathsDecode) {

@@ -1,6 +1,7 @@
-// JPEG decoding through libjpeg-turbo: the scaled picture against what GDI+
-// draws of the same file, orientation from the file's own EXIF block, damaged
-// files, four-colour files, and a picture too large to decode whole.
+// JPEG decoding through libjpeg-turbo and the other formats through WIC: the
+// picture against what GDI+ draws of the same file, orientation from the
+// file's own EXIF block, damaged files, four-colour files, and a picture too
+// large to decode whole.
 #include "media/jpeg_decode.h"
 
 #include <windows.h>
@@ -18,6 +19,7 @@
 
 #include "media/decode_photo.h"
 #include "media/photo_file.h"
+#include "media/wic_photo.h"
 #include "session/staging_surface.h"
 #include "tests/win32/media/photo_test_support.h"
 
@@ -40,8 +42,7 @@ std::optional<ScaledJpeg> DecodeFile(const std::wstring& path, int fitMode, size
 // scaled decoder is held to.
 bool DrawWithGdiplus(SlideshowSession& s, const std::wstring& path, int fitMode) {
   PhotoLayout layout;
-  return DecodePhotoFittedByGdiplus(path.c_str(), {s.stagingDC.get(), s.stagingGraphics.get()}, fitMode, layout) ==
-         S_OK;
+  return DecodePhotoFittedByGdiplus(path.c_str(), {s.stagingDC.get(), &s.stagingGdiplus}, fitMode, layout) == S_OK;
 }
 
 // Mean and largest per-channel difference between two surfaces, compared as
@@ -123,6 +124,52 @@ TEST_F(JpegDecodeTest, SamplePhotosMatchWhatGdiplusDraws) {
   EXPECT_EQ(compared, 10);
 }
 
+TEST_F(JpegDecodeTest, EveryFormatWicReadsShowsAsGdiplusDrawsIt) {
+  // Flat pictures are checked at the centre too: the first frame of an
+  // animation, transparency premultiplied onto black.
+  const struct {
+    const wchar_t* name;
+    uint32_t width, height;
+    std::optional<uint32_t> centre;
+  } files[] = {{L"decode\\orange_4000x3000.png", 4000, 3000, kOrange},
+               {L"decode\\bands_3000x4000.png", 3000, 4000, kGreen},
+               {L"decode\\orange_4000x3000_o6.tif", 4000, 3000, kOrange},
+               {L"decode\\orange_1030x3.png", 1030, 3, kOrange},
+               {L"formats\\photo.png", 800, 600, {}},
+               {L"formats\\photo.bmp", 800, 600, {}},
+               {L"formats\\photo.gif", 800, 600, {}},
+               {L"formats\\photo.tif", 800, 600, {}},
+               {L"formats\\photo.ico", 256, 192, {}},
+               {L"formats\\photo16.png", 800, 600, {}},
+               {L"formats\\grey.png", 800, 600, {}},
+               {L"formats\\cmyk.tif", 800, 600, {}},
+               {L"formats\\alpha.png", 640, 480, Rgb(100, 50, 25)},
+               {L"formats\\animated.gif", 640, 480, kOrange}};
+  StagedSession reference;
+  for (const auto& file : files) {
+    const std::wstring path = Fixture(file.name);
+    const auto wic = OpenWicPhoto(path.c_str());
+    ASSERT_TRUE(wic) << testing::PrintToString(path);
+    EXPECT_EQ(wic->width, file.width);
+    EXPECT_EQ(wic->height, file.height);
+    for (int fit : {0, kFitSquareCrop}) {
+      ASSERT_EQ(Decode(path, fit), S_OK) << testing::PrintToString(path);
+      ASSERT_TRUE(DrawWithGdiplus(reference.session, path, fit));
+      const std::vector<uint32_t> pixels = staged_.Pixels();
+      const Difference d = Compare(pixels, reference.Pixels());
+      EXPECT_LE(d.mean, 1.0) << testing::PrintToString(path) << " fit " << fit;
+      EXPECT_LE(d.largest, 8) << testing::PrintToString(path) << " fit " << fit;
+      const uint32_t centre = pixels[size_t{512} * kMinStagingEdge + 512];
+      if (file.centre) {
+        EXPECT_TRUE(Near(centre, *file.centre, 2)) << testing::PrintToString(path) << " " << std::hex << centre;
+      }
+    }
+  }
+  // Content decides, not the name; what is no picture is no WIC photo.
+  EXPECT_FALSE(OpenWicPhoto(Fixture(L"bad\\text.jpg").c_str()));
+  EXPECT_FALSE(OpenWicPhoto(Fixture(L"bad\\corrupt.png").c_str()));
+}
+
 TEST_F(JpegDecodeTest, DecodesAtTheSmallestScaleThatCoversTheFit) {
   const auto bands = DecodeFile(Fixture(L"jpeg\\bands_3000x4000.jpg"), kLetterbox);
   ASSERT_TRUE(bands);
@@ -163,11 +210,11 @@ TEST_F(JpegDecodeTest, EveryOrientationIsReadFromTheFilesOwnExif) {
 }
 
 TEST_F(JpegDecodeTest, DamagedFilesAreRefusedAndTheNextPhotoStillDecodes) {
-  // libjpeg-turbo refuses them all; GDI+ then decides. Wine's refuses a
+  // libjpeg-turbo refuses them all; WIC then decides. Wine's refuses a
   // cut-short file and shows one with scrambled data as it decodes.
   const struct {
     const wchar_t* name;
-    HRESULT byGdiplus;
+    HRESULT byWic;
   } files[] = {{L"bad\\zero.jpg", E_FAIL},
                {L"bad\\text.jpg", E_FAIL},
                {L"bad\\truncated.jpg", E_FAIL},
@@ -175,7 +222,7 @@ TEST_F(JpegDecodeTest, DamagedFilesAreRefusedAndTheNextPhotoStillDecodes) {
   for (const auto& file : files) {
     const std::wstring name = file.name;
     EXPECT_FALSE(DecodeFile(Fixture(name), kLetterbox)) << testing::PrintToString(name);
-    EXPECT_EQ(Decode(Fixture(name), kLetterbox), file.byGdiplus) << testing::PrintToString(name);
+    EXPECT_EQ(Decode(Fixture(name), kLetterbox), file.byWic) << testing::PrintToString(name);
     EXPECT_EQ(Decode(Fixture(L"jpeg\\orange_640x480.jpg"), kLetterbox), S_OK);
   }
   // A PNG is no JPEG.

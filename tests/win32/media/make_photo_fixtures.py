@@ -85,6 +85,17 @@ def rle8_bmp(out, side, palette, runs):
         f.write(b"BM" + struct.pack("<IHHI", offset + len(runs), 0, 0, offset) + info + colours + runs)
 
 
+def png_with_exif(src, out, orientation, kind=3):
+    """A copy of a PNG with an eXIf chunk after IHDR: a big-endian TIFF block
+    whose IFD0 holds only the orientation, of TIFF type `kind`."""
+    value = struct.pack(">HH", orientation, 0) if kind == 3 else struct.pack(">I", orientation)
+    tiff = b"MM\0*" + struct.pack(">IH", 8, 1) + struct.pack(">HHI", 0x0112, kind, 1) + value + struct.pack(">I", 0)
+    chunk = struct.pack(">I", len(tiff)) + b"eXIf" + tiff + struct.pack(">I", zlib.crc32(b"eXIf" + tiff) & 0xFFFFFFFF)
+    data = open(src, "rb").read()
+    with open(out, "wb") as f:
+        f.write(data[:33] + chunk + data[33:])
+
+
 def windows_length(p):
     # The tests see this tree through Wine's Z: drive.
     return len("Z:" + p)
@@ -120,6 +131,28 @@ def main():
     bands((3000, 4000), [RED, GREEN, BLUE], [500, 3000, 500], True, path("decode", "bands_3000x4000.png"))
     # 4001 x 3000: 500 red columns, 3000 green, 501 blue.
     bands((4001, 3000), [RED, GREEN, BLUE], [500, 3000, 501], False, path("decode", "bands_4001x3000.png"))
+
+    # --- every format WIC reads: a photo's content, and the kinds of pixel
+    # that need converting (16-bit, grey, CMYK, palette, transparency) ---
+    photo = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "samples", "photos",
+                         "sunset_by_Aitzol_Berasategi.jpg")
+    magick(photo, "-resize", "800x600!", path("formats", "photo.png"))
+    for name, args in [("photo.bmp", []), ("photo.gif", []), ("photo.tif", ["-compress", "lzw"]),
+                       ("PNG48:photo16.png", []), ("grey.png", ["-colorspace", "Gray"]),
+                       ("cmyk.tif", ["-colorspace", "CMYK"])]:
+        prefix, _, name = name.rpartition(":")
+        magick(path("formats", "photo.png"), *args, (prefix + ":" if prefix else "") + path("formats", name))
+    magick(path("formats", "photo.png"), "-resize", "256x192!", path("formats", "photo.ico"))
+    # Half-transparent orange: premultiplied over black it shows (100, 50, 25).
+    magick("-size", "640x480", "xc:rgba(200,100,50,0.5)", path("formats", "alpha.png"))
+    # Orange first, blue second: the first frame is shown.
+    magick("-size", "640x480", f"xc:{ORANGE}", "-size", "640x480", f"xc:{BLUE}", "-set", "delay", "50",
+           path("formats", "animated.gif"))
+    # Orientation in a PNG's eXIf chunk: a valid 6, a value out of range and a
+    # LONG where a SHORT belongs, both of which mean none.
+    png_with_exif(path("decode", "orange_16x12.png"), path("formats", "o6.png"), 6)
+    png_with_exif(path("decode", "orange_16x12.png"), path("formats", "o9.png"), 9)
+    png_with_exif(path("decode", "orange_16x12.png"), path("formats", "o6_long.png"), 6, kind=4)
 
     # --- JPEG through libjpeg-turbo ---
     # Every orientation written by exiftool, odd values little-endian, even

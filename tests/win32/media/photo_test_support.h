@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "media/photo_fit.h"
+#include "ownership/com_ref.h"
 #include "session/slideshow_session.h"
 #include "session/staging_surface.h"
 #include "tests/win32/test_support.h"
@@ -44,7 +45,6 @@ class StagedSession {
   StagedSession() {
     EXPECT_NE(window_.get(), nullptr);
     EXPECT_EQ(CreateStagingSurface(session, window_.get(), kMinStagingEdge), S_OK);
-    EXPECT_EQ(StartStagingGraphics(session), S_OK);
   }
   StagedSession(const StagedSession&) = delete;
   StagedSession& operator=(const StagedSession&) = delete;
@@ -93,6 +93,7 @@ class StagedSession {
   SlideshowSession session;
 
  private:
+  ScopedComInit com_;  // the photo codecs are COM objects, as on the loader thread
   TestWindow window_ = TestWindow::Hidden();
 };
 

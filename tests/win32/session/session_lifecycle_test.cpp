@@ -94,7 +94,7 @@ class SessionLifecycle : public testing::Test {
     EXPECT_FALSE(s.loaderThread);
     EXPECT_FALSE(s.renderThread);
     EXPECT_FALSE(s.loadPhotoEvent || s.loadCompleteEvent || s.stopLoaderEvent || s.stopRenderEvent || s.repaintEvent);
-    EXPECT_FALSE(s.stagingGraphics);
+    EXPECT_FALSE(s.stagingGdiplus.graphics || s.stagingGdiplus.token);
     EXPECT_FALSE(s.renderer.device);
     EXPECT_FALSE(s.firstFrame);
     EXPECT_FALSE(s.fineTimer.active()) << "the 1 ms timer period was not given back";
@@ -137,7 +137,8 @@ TEST_F(SessionLifecycle, StartAsksForTheFirstPhotoAndStopReleasesEverything) {
 
 TEST_F(SessionLifecycle, TheStartNeverWaitsForASlowFirstPhoto) {
   // Thirty missing files first: the loader spends seconds on them.
-  for (int n = 0; n < 30; ++n) slideshowSession.photoFiles.Append(L"Z:\\nowhere\\missing" + std::to_wstring(n) + L".jpg");
+  for (int n = 0; n < 30; ++n)
+    slideshowSession.photoFiles.Append(L"Z:\\nowhere\\missing" + std::to_wstring(n) + L".jpg");
   PhotoFolder photos;
   slideshowSession.photoFiles.Append(photos.path() + L"\\photo.bmp");
   const DWORD start = GetTickCount();
@@ -183,7 +184,7 @@ TEST_F(SessionLifecycle, AnEmptyPhotoListStillStartsWholeAndStopsClean) {
   ASSERT_EQ(StartSession(true, window_, s), S_OK);
   EXPECT_TRUE(s.sessionInitialised);
   EXPECT_TRUE(s.renderer.device);
-  EXPECT_TRUE(s.stagingGraphics);
+  EXPECT_FALSE(s.stagingGdiplus.token) << "GDI+ started with no photo that needs it";
   ASSERT_TRUE(s.loaderThread && s.renderThread);
   EXPECT_EQ(WaitForSingleObject(s.loaderThread.get(), 200), WAIT_TIMEOUT) << "the loader ended on an empty list";
   EXPECT_EQ(WaitForSingleObject(s.renderThread.get(), 0), WAIT_TIMEOUT) << "the render thread ended";

@@ -1,0 +1,15 @@
+#pragma once
+// The photo picker's filter: JPEG and metafiles, which the saver reads
+// itself, beside the extensions of every installed WIC decoder, so that a
+// codec the user adds (HEIF, WebP, camera RAW) makes its files pickable.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Description and pattern pairs, each ended by a zero character, the whole
+// ended by an empty string, as the open-file dialog takes them.
+// `decoderExtensions` holds each decoder's list as it reports it: extensions
+// separated by commas, each with its dot (".bmp,.dib,.rle"). Each extension
+// appears once whatever its case; what is no plain extension is left out.
+std::wstring PhotoPickerFilter(const std::vector<std::wstring>& decoderExtensions);
