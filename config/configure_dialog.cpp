@@ -4,14 +4,19 @@
 #include <shellapi.h>
 
 #include <iterator>
+#include <memory>
+#include <optional>
 
+#include "config/codec_advice.h"
 #include "config/dialog_rules.h"
 #include "config/hyperlink.h"
 #include "config/link_targets.h"
 #include "config/list_editing.h"
 #include "config/photo_filter.h"
 #include "config/pickers.h"
+#include "library/photo_index.h"
 #include "media/wic_codecs.h"
+#include "ownership/scoped_handle.h"
 #include "ownership/shell_holders.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_store.h"
@@ -19,6 +24,47 @@
 namespace {
 
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
+// Posted by the advice thread with the AdviceJob it hands over.
+constexpr UINT kCodecAdviceMessage = WM_APP + 7;
+
+struct AdviceJob {
+  HWND dialog = nullptr;
+  std::optional<CodecAdvice> advice;
+};
+
+// The index is read off the dialog's thread: another saver may be writing it.
+DWORD WINAPI FindCodecAdvice(void* parameter) {
+  std::unique_ptr<AdviceJob> job(static_cast<AdviceJob*>(parameter));
+  try {
+    const std::wstring indexPath = DefaultIndexPath();
+    // Only an index a show made: the dialog never makes one.
+    if (indexPath.empty() || GetFileAttributesW(indexPath.c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
+    const std::unique_ptr<PhotoIndex> index = PhotoIndex::Open(indexPath);
+    if (!index) return 0;
+    job->advice = AdviseMissingCodec(index->FailedByExtension(), InstalledDecoderExtensions());
+  } catch (const std::exception&) {
+    return 0;
+  }
+  if (job->advice && PostMessageW(job->dialog, kCodecAdviceMessage, 0, reinterpret_cast<LPARAM>(job.get()))) {
+    job.release();  // the dialog's now
+  }
+  return 0;
+}
+
+void StartCodecAdvice(HWND dialog) {
+  auto job = std::make_unique<AdviceJob>();
+  job->dialog = dialog;
+  const AutoHandle thread(CreateThread(nullptr, 0, FindCodecAdvice, job.get(), 0, nullptr));
+  if (thread) job.release();  // the thread's now
+}
+
+void ShowCodecAdvice(HWND dialog, std::unique_ptr<AdviceJob> job) {
+  const HWND line = GetDlgItem(dialog, IDC_CODEC_ADVICE);
+  if (!line || !job->advice) return;
+  SetWindowTextW(line, job->advice->text.c_str());
+  MakeHyperlink(line, job->advice->link);
+  ShowWindow(line, SW_SHOW);
+}
 constexpr int kEffectBoxes[kMaxColorEffects] = {IDC_EFFECT_ORIGINAL, IDC_EFFECT_BLACK_WHITE, IDC_EFFECT_SEPIA,
                                                 IDC_EFFECT_BLUE};
 
@@ -72,6 +118,7 @@ INT_PTR OnInitDialog(HWND dialog) {
   const DialogControls controls = ControlsOf(dialog);
   MakeHyperlink(controls.websiteLink, kWebsiteUrl);
   MakeHyperlink(controls.feedbackLink, kFeedbackUrl);
+  StartCodecAdvice(dialog);
   SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(CreateSecondsUpDown(dialog)));
   AddDropTip(controls.photoList);
   AddDropTip(controls.musicList);
@@ -87,7 +134,10 @@ INT_PTR OnStaticColour(HWND dialog, HDC dc, HWND control) {
   const LRESULT brush =
       DefWindowProcW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
   const DialogControls controls = ControlsOf(dialog);
-  if (control == controls.websiteLink || control == controls.feedbackLink) SetTextColor(dc, kLinkColour);
+  if (control == controls.websiteLink || control == controls.feedbackLink ||
+      control == GetDlgItem(dialog, IDC_CODEC_ADVICE)) {
+    SetTextColor(dc, kLinkColour);
+  }
   return brush;
 }
 
@@ -231,6 +281,9 @@ INT_PTR WINAPI ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wPar
     case WM_DROPFILES:
       OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
       return FALSE;
+    case kCodecAdviceMessage:
+      ShowCodecAdvice(dialog, std::unique_ptr<AdviceJob>(reinterpret_cast<AdviceJob*>(lParam)));
+      return TRUE;
   }
   return FALSE;
 }

@@ -24,8 +24,8 @@ bool PlainExtension(std::wstring_view extension) {
 
 }  // namespace
 
-std::wstring PhotoPickerFilter(const std::vector<std::wstring>& decoderExtensions) {
-  std::vector<std::wstring> extensions(std::begin(kOwnExtensions), std::end(kOwnExtensions));
+std::vector<std::wstring> PlainDecoderExtensions(const std::vector<std::wstring>& decoderExtensions) {
+  std::vector<std::wstring> extensions;
   for (const std::wstring& list : decoderExtensions) {
     for (size_t start = 0; start <= list.size();) {
       const size_t comma = std::min(list.find(L',', start), list.size());
@@ -36,6 +36,16 @@ std::wstring PhotoPickerFilter(const std::vector<std::wstring>& decoderExtension
         extensions.push_back(std::move(extension));
       }
       start = comma + 1;
+    }
+  }
+  return extensions;
+}
+
+std::wstring PhotoPickerFilter(const std::vector<std::wstring>& decoderExtensions) {
+  std::vector<std::wstring> extensions(std::begin(kOwnExtensions), std::end(kOwnExtensions));
+  for (std::wstring& extension : PlainDecoderExtensions(decoderExtensions)) {
+    if (std::find(extensions.begin(), extensions.end(), extension) == extensions.end()) {
+      extensions.push_back(std::move(extension));
     }
   }
   std::wstring filter = L"Image Files";

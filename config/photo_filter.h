@@ -7,6 +7,10 @@
 #include <string_view>
 #include <vector>
 
+// Every plain extension of the decoders' lists (each as it reports it:
+// ".bmp,.dib,.rle"), lower case, each once.
+std::vector<std::wstring> PlainDecoderExtensions(const std::vector<std::wstring>& decoderExtensions);
+
 // Description and pattern pairs, each ended by a zero character, the whole
 // ended by an empty string, as the open-file dialog takes them.
 // `decoderExtensions` holds each decoder's list as it reports it: extensions

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwctype>
+#include <map>
 #include <string>
 #include <unordered_map>
 
@@ -336,6 +338,22 @@ bool PhotoIndex::MarkShown(PhotoId id) {
   use.Int(1, id);
   last.Int(1, id);
   return use.Step() == SQLITE_DONE && last.Step() == SQLITE_DONE;
+}
+
+std::vector<std::pair<std::wstring, int>> PhotoIndex::FailedByExtension() {
+  std::map<std::wstring, int> counts;
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(db_.get(), "SELECT name FROM files WHERE failed = 1", -1, &raw, nullptr) != SQLITE_OK)
+    return {};
+  AutoStatement names(raw);
+  while (sqlite3_step(raw) == SQLITE_ROW) {
+    const std::wstring name = ColumnText(raw, 0);
+    const size_t dot = name.find_last_of(L'.');
+    std::wstring extension = dot == std::wstring::npos ? std::wstring() : name.substr(dot);
+    for (wchar_t& c : extension) c = static_cast<wchar_t>(std::towlower(c));
+    ++counts[extension];
+  }
+  return {counts.begin(), counts.end()};
 }
 
 Deck PhotoIndex::LoadDeck() {

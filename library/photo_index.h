@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "library/deck.h"
@@ -55,6 +56,9 @@ class PhotoIndex {
 
   bool MarkFailed(PhotoId id);
   bool MarkShown(PhotoId id);
+  // Files marked as failed, counted by extension (lower case, with its dot;
+  // empty for a name without one).
+  std::vector<std::pair<std::wstring, int>> FailedByExtension();
   // The deck as last stored; photos added since are the caller's to Sync in.
   Deck LoadDeck();
   // The deck's order and shown marks, after a new pass or new photos.

@@ -36,6 +36,7 @@
 #define IDC_PRODUCT_NAME 1034
 #define IDC_LESS_EFFECT 1036
 #define IDC_EXIT_BY_ESC_ONLY 1038
+#define IDC_CODEC_ADVICE 1040
 
 // Compiled pixel shaders, resource type "SHADER".
 #define IDR_SHADER_ORIGINAL 144

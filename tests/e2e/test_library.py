@@ -5,6 +5,7 @@ import time
 from pathlib import Path
 
 from harness import ENV, run_x, screenshot, wait_until
+from test_config_dialog import TITLE, geometry, link_boxes
 from settings_files import solid_png, windows_path, write_settings
 
 COLOURS = [(220, 30, 30), (30, 200, 30), (30, 30, 220), (220, 220, 30),
@@ -47,6 +48,9 @@ def test_random_order_goes_on_across_shows_and_a_damaged_index_still_shows(saver
     folder.mkdir()
     for i, colour in enumerate(COLOURS):
         solid_png(folder / f"{i}.png", colour)
+    # A phone's photo with no decoder for it here: never shown, and named by
+    # the settings dialog.
+    (folder / "IMG_0001.HEIC").write_bytes(b"\0\0\0\x18ftypheic" + bytes(64))
     photos = [windows_path(folder)]
 
     first = show(saver, photos, 4, photo_random=True)
@@ -54,6 +58,19 @@ def test_random_order_goes_on_across_shows_and_a_damaged_index_still_shows(saver
     both = first + second
     assert len(both) == 8 and len(set(both)) == 8, (first, second)
 
+    saver.start("/c")
+    window = saver.window(title=TITLE, timeout=30)
+    assert window, "no settings dialog"
+    box = geometry(window)
+    # The two About links, and below them the line naming the missing extension.
+    links = wait_until(lambda: (lambda found: found if len(found) == 3 else None)(link_boxes(screenshot(), box)), 10)
+    assert links and links[2][1] > links[1][3] + 40, f"no line about the HEIC photo: {links}"
+    screenshot("dialog-missing-codec")
+    run_x("xdotool", "key", "Escape")
+    assert saver.wait(timeout=10) == 2
+
     for index in index_files():
         index.write_bytes(b"not a database at all" * 64)
     assert len(set(show(saver, photos, 2))) == 2
+    for index in index_files():
+        index.unlink()  # the failed HEIC would show in other tests' dialogs

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "config/codec_advice.h"
 #include "config/dialog_rules.h"
 #include "config/photo_filter.h"
 
@@ -206,5 +207,31 @@ TEST(PhotoPickerFilter, OffersOurOwnFormatsAndEachPlainInstalledExtensionOnce) {
   for (const auto& c : cases) {
     using namespace std::string_literals;
     EXPECT_EQ(PhotoPickerFilter(c.lists), L"Image Files\0"s + c.patterns + L"\0All Files\0*.*\0\0"s);
+  }
+}
+
+TEST(CodecAdvice, NamesTheMissingExtensionOfTheFormatThatMissesMost) {
+  const std::vector<std::wstring> wineDecoders = {L".bmp,.dib", L".png", L".tiff,.tif"};
+  const struct {
+    std::vector<std::pair<std::wstring, int>> failed;
+    std::vector<std::wstring> decoders;
+    std::wstring text;  // empty: nothing to say
+  } cases[] = {
+      {{}, wineDecoders, L""},
+      {{{L".heic", 312}, {L".HEIF", 2}, {L".txt", 900}},
+       wineDecoders,
+       L"314 HEIC photos need the HEIF Image Extensions"},
+      {{{L".webp", 1}}, wineDecoders, L"1 WebP photo needs the Webp Image Extensions"},
+      {{{L".heic", 3}, {L".nef", 2}, {L".CR2", 2}}, wineDecoders, L"4 camera RAW photos need the Raw Image Extension"},
+      // Installed: the files are damaged, not unreadable.
+      {{{L".heic", 312}, {L".avif", 5}}, {L".HEIC, .heif"}, L"5 AVIF photos need the AV1 Video Extension"},
+      {{{L".png", 40}, {L".jxl", 0}, {L"", 7}}, wineDecoders, L""},
+  };
+  for (const auto& c : cases) {
+    const std::optional<CodecAdvice> advice = AdviseMissingCodec(c.failed, c.decoders);
+    EXPECT_EQ(advice ? advice->text : L"", c.text);
+    if (advice) {
+      EXPECT_EQ(std::wstring(advice->link).rfind(L"https://apps.microsoft.com/detail/", 0), 0u);
+    }
   }
 }

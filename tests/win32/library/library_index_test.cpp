@@ -111,6 +111,7 @@ TEST_F(LibraryIndex, SecondWalkListsOnlyChangedFoldersAndKeepsTheWalkOrder) {
   EXPECT_EQ(after.at(root_ + L"\\sub\\c.jpg").id, before.at(root_ + L"\\sub\\c.jpg").id);
   EXPECT_TRUE(after.at(root_ + L"\\sub\\c.jpg").failed);
   EXPECT_FALSE(after.at(root_ + L"\\b.jpg").failed) << "a changed file gets another try";
+  EXPECT_EQ(reopened->FailedByExtension(), (std::vector<std::pair<std::wstring, int>>{{L".jpg", 1}}));
   EXPECT_TRUE(reopened->Folders().count(root_ + L"\\other\\") == 0);
   EXPECT_EQ(PathsOf(IndexedPhotos(*reopened, {root_}, true)), PlainWalk(root_));
 }
