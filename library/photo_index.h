@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,14 @@ struct IndexedFile {
   bool failed = false;
 };
 
+// A file looked up by its id: where it is and its marks.
+struct FileById {
+  std::wstring folder;
+  std::wstring name;
+  bool failed = false;
+  bool shown = false;
+};
+
 // %LOCALAPPDATA%\Brindora Pro\library.db, its folder made when missing;
 // empty when there is no such folder and none can be made.
 std::wstring DefaultIndexPath();
@@ -38,7 +47,10 @@ class PhotoIndex {
   // sound index of this program (corrupt, truncated, foreign, older): it is
   // removed and made again. Null when that cannot be done (read-only, locked
   // by another program, no folder): the show then runs without an index.
-  static std::unique_ptr<PhotoIndex> Open(const std::wstring& file);
+  // Without `checkPages` the pages are not read through (a good part of a
+  // second on a big index): PagesSound does that later.
+  static std::unique_ptr<PhotoIndex> Open(const std::wstring& file, bool checkPages = true);
+  bool PagesSound();
 
   KnownFolders Folders();
   std::vector<IndexedFile> FilesOf(const std::wstring& folder);
@@ -57,6 +69,10 @@ class PhotoIndex {
   bool MarkShown(PhotoId id);
   // The deck as last stored; photos added since are the caller's to Sync in.
   Deck LoadDeck();
+  // Only the stored order of the deck and the photo on screen last, without
+  // a mark: cheap on any library.
+  std::vector<PhotoId> DeckOrder(PhotoId& lastShown);
+  std::optional<FileById> File(PhotoId id);
   // The deck's order and shown marks, after a new pass or new photos.
   bool SaveDeck(const Deck& deck);
 
@@ -67,5 +83,5 @@ class PhotoIndex {
 
   AutoSqlite db_;
   AutoStatement upsertFolder_, clearWalk_, upsertFile_, dropUnwalked_, filesOf_, forgetFiles_, forgetFolder_,
-      updateFile_, markFailed_, markShown_, setShown_, lastShown_;
+      updateFile_, markFailed_, markShown_, setShown_, lastShown_, fileById_;
 };

@@ -90,6 +90,10 @@ HRESULT LoadStep(SlideshowSession& session) {
           },
       .stopAsked = StopAskedOf(session),
   };
-  const bool staged = RunLoadStep(session.photoFiles, session.photoIndex, session.sessionSettings.photoRandom, actions);
+  bool staged = RunLoadStep(session.photoFiles, session.photoIndex, session.sessionSettings.photoRandom, actions);
+  // The one photo a quick start had did not decode: the rest of the list now.
+  if (!staged && !session.loaderStopping && CompleteLibrary(session)) {
+    staged = RunLoadStep(session.photoFiles, session.photoIndex, session.sessionSettings.photoRandom, actions);
+  }
   return staged ? S_OK : E_FAIL;
 }

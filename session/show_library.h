@@ -27,6 +27,14 @@ struct ShowLibrary {
   std::unordered_map<PhotoId, std::wstring> paths;
   std::wstring staged;  // decoded last: on screen once the next is asked for
   AutoHandle walkThread;
+  // A show started from one photo the index knew, before its whole list:
+  // the rest is loaded once that photo was tried, so it never waits for it.
+  bool partial = false;
+  bool firstTried = false;
+  std::wstring first;
+  bool pagesChecked = false;
+  // Set by the walk with the first photos it finds, or at its end.
+  AutoHandle firstFound;
 
   // Handed from the walk's thread to the loader's.
   std::mutex lock;
@@ -36,8 +44,14 @@ struct ShowLibrary {
 };
 
 // Fills the session's photo list from the index when there is one and every
-// entry is a folder. False when the show must walk as it always did.
+// entry is a folder: one photo the index knows, the rest after it; on a first
+// run the photos of the first folders the walk finds, the rest as it finds
+// them. False when the show must walk as it always did.
 bool ExpandLibraryPhotos(SlideshowSession& session);
+
+// A show that started from one photo gets its whole list. False when it
+// already had it.
+bool CompleteLibrary(SlideshowSession& session);
 
 // Before a request: the photo decoded last counts as shown, and what the
 // walk found since joins the list.
