@@ -170,7 +170,8 @@ size_t LoadKnown(SlideshowSession& session) {
     session.photoFiles.Append(photo.path);
     if (!first.empty() && photo.path == first) session.photoIndex = static_cast<uint32_t>(session.photoFiles.Count());
   }
-  if (!Random(session)) return photos.size();
+  // None known (other folders indexed): the stored deck is no concern of this show's yet.
+  if (!Random(session) || photos.empty()) return photos.size();
   lib.deck = lib.index->LoadDeck();
   std::vector<Card> present;
   present.reserve(photos.size());
