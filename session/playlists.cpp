@@ -91,8 +91,9 @@ HRESULT LoadStep(SlideshowSession& session) {
       .stopAsked = StopAskedOf(session),
   };
   bool staged = RunLoadStep(session.photoFiles, session.photoIndex, session.sessionSettings.photoRandom, actions);
-  // The one photo a quick start had did not decode: the rest of the list now.
-  if (!staged && !session.loaderStopping && CompleteLibrary(session)) {
+  // Nothing decoded yet of a show started from one photo or from a walk's
+  // first folders: the rest of the list, or the walk's next finds.
+  while (!staged && !session.loaderStopping && (CompleteLibrary(session) || WaitForLibraryPhotos(session))) {
     staged = RunLoadStep(session.photoFiles, session.photoIndex, session.sessionSettings.photoRandom, actions);
   }
   return staged ? S_OK : E_FAIL;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <iterator>
+#include <string_view>
 #include <unordered_set>
 
 #include "session/playlists.h"
@@ -11,6 +12,8 @@ namespace {
 
 // How long the stopping loader gives the walk to reach its next folder.
 constexpr DWORD kWalkStopWaitMs = 200;
+// How often a loader with nothing to decode looks for the walk's finds.
+constexpr DWORD kNewsPollMs = 50;
 
 size_t RandomBelow15(size_t bound) {
   // rand gives 15 bits; a library can hold far more photos.
@@ -26,13 +29,19 @@ bool IsFile(const std::wstring& entry) {
 
 bool Random(const SlideshowSession& session) { return session.sessionSettings.photoRandom; }
 
+const std::wstring& PathOf(const ShowLibrary& library, PhotoId id) {
+  static const std::wstring none;
+  auto found = library.paths.find(id);
+  return found != library.paths.end() ? *found->second : none;
+}
+
 // Hands the deck's next `count` photos to the end of the list.
 void HandOut(SlideshowSession& session, size_t count) {
   ShowLibrary& library = *session.library;
   for (size_t k = 0; k < count; ++k) {
     auto id = library.deck.Next(RandomBelow15);
     if (!id) break;
-    session.photoFiles.Append(library.paths[*id]);
+    session.photoFiles.Append(PathOf(library, *id));
   }
 }
 
@@ -49,8 +58,9 @@ void Join(SlideshowSession& session, const std::vector<LibraryPhoto>& photos) {
   std::vector<Card> present = library.deck.Cards();
   const size_t known = present.size();
   for (const LibraryPhoto& photo : photos) {
-    if (!library.ids.emplace(photo.path, photo.id).second) continue;
-    library.paths[photo.id] = photo.path;
+    auto [known, added] = library.ids.emplace(photo.path, photo.id);
+    if (!added) continue;
+    library.paths[photo.id] = &known->first;
     if (photo.failed) continue;
     if (Random(session)) {
       present.push_back({photo.id, false, false});
@@ -69,11 +79,12 @@ void Join(SlideshowSession& session, const std::vector<LibraryPhoto>& photos) {
 // After a walk that saw everything: photos no longer there leave the list.
 void Prune(SlideshowSession& session, const std::vector<LibraryPhoto>& whole) {
   ShowLibrary& library = *session.library;
-  std::unordered_set<std::wstring> there;
+  std::unordered_set<std::wstring_view> there;
+  there.reserve(whole.size());
   for (const LibraryPhoto& photo : whole) there.insert(photo.path);
   MediaList& files = session.photoFiles;
   for (size_t k = files.Count(); k > 0; --k) {
-    if (there.contains(files[k - 1])) continue;
+    if (there.contains(std::wstring_view(files[k - 1]))) continue;
     files.RemoveAt(k - 1);
     if (session.photoIndex >= k) --session.photoIndex;
   }
@@ -81,7 +92,7 @@ void Prune(SlideshowSession& session, const std::vector<LibraryPhoto>& whole) {
   if (!Random(session)) return;
   std::vector<Card> present;
   for (const Card& card : library.deck.Cards()) {
-    if (there.contains(library.paths[card.id])) present.push_back(card);
+    if (there.contains(PathOf(library, card.id))) present.push_back(card);
   }
   if (present.size() == library.deck.Cards().size()) return;
   library.deck.Sync(present, RandomBelow15);
@@ -109,6 +120,8 @@ DWORD WINAPI WalkThread(void* parameter) {
                                announced = true;
                                SetEvent(library.firstFound.get());
                                SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST);
+                               const HANDLE waitOn[2] = {library.walkGoOn.get(), session.stopWalkEvent.get()};
+                               if (waitOn[0]) WaitForMultipleObjects(2, waitOn, FALSE, INFINITE);
                              }
                              whole.insert(whole.end(), std::make_move_iterator(photos.begin()),
                                           std::make_move_iterator(photos.end()));
@@ -128,6 +141,7 @@ bool StartWalk(SlideshowSession& session, bool firstRun) {
   ShowLibrary& library = *session.library;
   library.firstFound.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!library.firstFound) return false;
+  if (firstRun) library.walkGoOn.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   library.walkThread.reset(CreateThread(nullptr, 0, WalkThread, &session, 0, nullptr));
   if (!library.walkThread) return false;
   if (!firstRun) SetThreadPriority(library.walkThread.get(), THREAD_PRIORITY_LOWEST);
@@ -164,8 +178,8 @@ size_t LoadKnown(SlideshowSession& session) {
   session.photoFiles.Clear();
   session.photoIndex = 0;
   for (const LibraryPhoto& photo : photos) {
-    lib.ids.emplace(photo.path, photo.id);
-    lib.paths.emplace(photo.id, photo.path);
+    auto known = lib.ids.emplace(photo.path, photo.id).first;
+    lib.paths.emplace(photo.id, &known->first);
     if (photo.failed || Random(session)) continue;
     session.photoFiles.Append(photo.path);
     if (!first.empty() && photo.path == first) session.photoIndex = static_cast<uint32_t>(session.photoFiles.Count());
@@ -223,8 +237,7 @@ bool ExpandLibraryPhotos(SlideshowSession& session) {
   SeedThreadRand();
   const bool subDirs = session.sessionSettings.photoIncludeSubDir;
   if (auto first = FirstKnownPhoto(*lib.index, lib.roots, subDirs, Random(session))) {
-    lib.ids.emplace(first->path, first->id);
-    lib.paths.emplace(first->id, first->path);
+    lib.paths.emplace(first->id, &lib.ids.emplace(first->path, first->id).first->first);
     lib.first = first->path;
     lib.partial = true;
     session.photoFiles.Append(first->path);
@@ -267,6 +280,7 @@ void TakeLibraryNews(SlideshowSession& session) {
   if (session.library->firstTried) CompleteLibrary(session);
   if (!session.library) return;
   ShowLibrary& library = *session.library;
+  if (library.walkGoOn && library.firstTried) SetEvent(library.walkGoOn.get());
   MarkStagedShown(session);
   std::vector<LibraryPhoto> found, whole;
   bool complete = false;
@@ -279,6 +293,22 @@ void TakeLibraryNews(SlideshowSession& session) {
   }
   if (!found.empty()) Join(session, found);
   if (complete) Prune(session, whole);
+}
+
+bool WaitForLibraryPhotos(SlideshowSession& session) {
+  if (!session.library || !session.library->walkGoOn || !session.library->walkThread) return false;
+  ShowLibrary& library = *session.library;
+  SetEvent(library.walkGoOn.get());
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> hold(library.lock);
+      if (!library.found.empty() || library.walkComplete) break;
+    }
+    if (session.loaderStopping) return false;
+    if (WaitForSingleObject(library.walkThread.get(), kNewsPollMs) == WAIT_OBJECT_0) break;
+  }
+  TakeLibraryNews(session);
+  return !session.photoFiles.Empty();
 }
 
 void NoteLibraryDecode(SlideshowSession& session, const std::wstring& path, bool decoded) {

@@ -24,7 +24,8 @@ struct ShowLibrary {
   std::vector<std::wstring> roots;
   Deck deck;
   std::unordered_map<std::wstring, PhotoId> ids;
-  std::unordered_map<PhotoId, std::wstring> paths;
+  // The keys of `ids` (which never move): one copy of each path, not two.
+  std::unordered_map<PhotoId, const std::wstring*> paths;
   std::wstring staged;  // decoded last: on screen once the next is asked for
   AutoHandle walkThread;
   // A show started from one photo the index knew, before its whole list:
@@ -35,6 +36,9 @@ struct ShowLibrary {
   bool pagesChecked = false;
   // Set by the walk with the first photos it finds, or at its end.
   AutoHandle firstFound;
+  // On a first run the walk holds still after its first photos until the
+  // first one is on screen: it would compete with that photo's decode.
+  AutoHandle walkGoOn;
 
   // Handed from the walk's thread to the loader's.
   std::mutex lock;
@@ -52,6 +56,10 @@ bool ExpandLibraryPhotos(SlideshowSession& session);
 // A show that started from one photo gets its whole list. False when it
 // already had it.
 bool CompleteLibrary(SlideshowSession& session);
+
+// The photos of a first show all failed so far: waits for the walk's next
+// finds. False when the walk has no more to give.
+bool WaitForLibraryPhotos(SlideshowSession& session);
 
 // Before a request: the photo decoded last counts as shown, and what the
 // walk found since joins the list.
