@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <iterator>
-#include <string_view>
 #include <unordered_set>
 
 #include "session/playlists.h"
@@ -58,9 +57,10 @@ void Join(SlideshowSession& session, const std::vector<LibraryPhoto>& photos) {
   std::vector<Card> present = library.deck.Cards();
   const size_t known = present.size();
   for (const LibraryPhoto& photo : photos) {
-    auto [known, added] = library.ids.emplace(photo.path, photo.id);
+    auto [entry, added] = library.ids.emplace(photo.path, photo.id);
+    library.walked.insert(&entry->first);
     if (!added) continue;
-    library.paths[photo.id] = &known->first;
+    library.paths[photo.id] = &entry->first;
     if (photo.failed) continue;
     if (Random(session)) {
       present.push_back({photo.id, false, false});
@@ -77,14 +77,15 @@ void Join(SlideshowSession& session, const std::vector<LibraryPhoto>& photos) {
 }
 
 // After a walk that saw everything: photos no longer there leave the list.
-void Prune(SlideshowSession& session, const std::vector<LibraryPhoto>& whole) {
+void Prune(SlideshowSession& session) {
   ShowLibrary& library = *session.library;
-  std::unordered_set<std::wstring_view> there;
-  there.reserve(whole.size());
-  for (const LibraryPhoto& photo : whole) there.insert(photo.path);
+  const auto there = [&library](const std::wstring& path) {
+    auto found = library.ids.find(path);
+    return found != library.ids.end() && library.walked.contains(&found->first);
+  };
   MediaList& files = session.photoFiles;
   for (size_t k = files.Count(); k > 0; --k) {
-    if (there.contains(std::wstring_view(files[k - 1]))) continue;
+    if (there(files[k - 1])) continue;
     files.RemoveAt(k - 1);
     if (session.photoIndex >= k) --session.photoIndex;
   }
@@ -92,8 +93,9 @@ void Prune(SlideshowSession& session, const std::vector<LibraryPhoto>& whole) {
   if (!Random(session)) return;
   std::vector<Card> present;
   for (const Card& card : library.deck.Cards()) {
-    if (there.contains(PathOf(library, card.id))) present.push_back(card);
+    if (there(PathOf(library, card.id))) present.push_back(card);
   }
+  library.walked = {};
   if (present.size() == library.deck.Cards().size()) return;
   library.deck.Sync(present, RandomBelow15);
   library.index->SaveDeck(library.deck);
@@ -105,17 +107,18 @@ DWORD WINAPI WalkThread(void* parameter) {
   // A connection of its own: one connection is used by one thread. The
   // loader's checked the pages.
   auto index = PhotoIndex::Open(library.indexPath, false);
-  std::vector<LibraryPhoto> whole;
   bool announced = false;
   const LibraryWalkOutcome outcome =
       !index ? LibraryWalkOutcome{}
              : WalkLibrary(index.get(), library.roots, session.sessionSettings.photoIncludeSubDir,
                            session.stopWalkEvent.get(), [&](std::vector<LibraryPhoto>&& photos) {
+                             const bool any = !photos.empty();
                              {
                                std::lock_guard<std::mutex> hold(library.lock);
-                               library.found.insert(library.found.end(), photos.begin(), photos.end());
+                               library.found.insert(library.found.end(), std::make_move_iterator(photos.begin()),
+                                                    std::make_move_iterator(photos.end()));
                              }
-                             if (!announced && !photos.empty()) {
+                             if (!announced && any) {
                                // A first show has its first photos: the rest of the walk gives way.
                                announced = true;
                                SetEvent(library.firstFound.get());
@@ -123,12 +126,9 @@ DWORD WINAPI WalkThread(void* parameter) {
                                const HANDLE waitOn[2] = {library.walkGoOn.get(), session.stopWalkEvent.get()};
                                if (waitOn[0]) WaitForMultipleObjects(2, waitOn, FALSE, INFINITE);
                              }
-                             whole.insert(whole.end(), std::make_move_iterator(photos.begin()),
-                                          std::make_move_iterator(photos.end()));
                            });
   if (outcome.complete) {
     std::lock_guard<std::mutex> hold(library.lock);
-    library.whole = std::move(whole);
     library.walkComplete = true;
   }
   SetEvent(library.firstFound.get());
@@ -282,17 +282,16 @@ void TakeLibraryNews(SlideshowSession& session) {
   ShowLibrary& library = *session.library;
   if (library.walkGoOn && library.firstTried) SetEvent(library.walkGoOn.get());
   MarkStagedShown(session);
-  std::vector<LibraryPhoto> found, whole;
+  std::vector<LibraryPhoto> found;
   bool complete = false;
   {
     std::lock_guard<std::mutex> hold(library.lock);
     found.swap(library.found);
     complete = library.walkComplete;
-    if (complete) whole.swap(library.whole);
     library.walkComplete = false;
   }
   if (!found.empty()) Join(session, found);
-  if (complete) Prune(session, whole);
+  if (complete) Prune(session);
 }
 
 bool WaitForLibraryPhotos(SlideshowSession& session) {

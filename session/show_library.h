@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "library/library_walk.h"
@@ -26,6 +27,9 @@ struct ShowLibrary {
   std::unordered_map<std::wstring, PhotoId> ids;
   // The keys of `ids` (which never move): one copy of each path, not two.
   std::unordered_map<PhotoId, const std::wstring*> paths;
+  // The keys of `ids` this show's walk reported: what is not among them once
+  // the walk saw everything is gone.
+  std::unordered_set<const std::wstring*> walked;
   std::wstring staged;  // decoded last: on screen once the next is asked for
   AutoHandle walkThread;
   // A show started from one photo the index knew, before its whole list:
@@ -43,7 +47,6 @@ struct ShowLibrary {
   // Handed from the walk's thread to the loader's.
   std::mutex lock;
   std::vector<LibraryPhoto> found;
-  std::vector<LibraryPhoto> whole;  // every photo, once a walk saw everything
   bool walkComplete = false;
 };
 
