@@ -12,6 +12,7 @@ import argparse
 import os
 import re
 import shutil
+import sqlite3
 import statistics
 import subprocess
 import sys
@@ -325,6 +326,99 @@ class Bench:
                           "slide_clock_sim: the slide clock and the loader's walk driven frame by frame on a "
                           "simulated tick counter that wraps half way; no threads, decoding, drawing or memory"))
 
+    def library(self, sizes=(1000, 10000, 100000)):
+        """Window to first photo on hard-linked libraries against a folder of
+        3 photos, on a first run (no index) and a second run (after a show
+        that walked the library to its end), with the saver's peak memory
+        and the index's size after that walk."""
+        os.environ.setdefault("BRINDORA_HARNESS", self.args.harness)
+        os.environ.setdefault("BRINDORA_SCR", self.args.scr)
+        from harness import screenshot  # noqa: E402  (needs the variables above)
+
+        users = Path(self.env["WINEPREFIX"], "drive_c", "users")
+
+        def index_files():
+            return list(users.glob("*/AppData/Local/Brindora Pro/library.db*"))
+
+        def folders_indexed():
+            database = next((f for f in index_files() if f.name == "library.db"), None)
+            if not database:
+                return -1
+            try:
+                with sqlite3.connect(f"file:{database}?mode=ro", uri=True) as db:
+                    return db.execute("SELECT count(*) FROM folders").fetchone()[0]
+            except sqlite3.Error:
+                return -1
+
+        def show(folder, colour, folders=None):
+            """Seconds from the window to the photo; after the walk, the peak memory."""
+            process = self.launch(folder)
+            shown, taken, peak = None, None, None
+            deadline = time.monotonic() + 30
+            while shown is None and time.monotonic() < deadline:
+                found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Screen Saver$"],
+                                       env=self.env, capture_output=True, text=True, timeout=10)
+                shown = time.monotonic() if found.stdout.split() else None
+                time.sleep(0.02)
+            while shown and taken is None and time.monotonic() - shown < 20:
+                if all(abs(a - b) <= 8 for a, b in zip(screenshot().centre(), colour)):
+                    taken = time.monotonic() - shown
+                time.sleep(0.02)
+            if folders is not None:
+                deadline = time.monotonic() + 600
+                while folders_indexed() != folders and time.monotonic() < deadline:
+                    time.sleep(0.5)
+                pid = self.linux_pid(folder)
+                peak = linux_status(pid).get("VmHWM") if pid else None
+            self.end(process)
+            return taken, peak
+
+        def runs(folder, colour, folders, first_run):
+            if not first_run:
+                for index in index_files():
+                    index.unlink()
+                _, peak = show(folder, colour, folders)
+                size = sum(f.stat().st_size for f in index_files())
+            times = []
+            for _ in range(self.args.repeats):
+                for index in index_files() if first_run else []:
+                    index.unlink()
+                times.append(show(folder, colour)[0])
+            seen = [t for t in times if t is not None]
+            median = statistics.median(seen) if seen else None
+            listed = ", ".join("-" if t is None else f"{t:.2f}" for t in times)
+            return median, listed, (None if first_run else (peak, size))
+
+        def saver(name, folder):
+            self.saver_folder(name, [folder], slide_time=5000)
+            return self.work / name
+
+        small_colour, big_colour = (230, 30, 160), (40, 200, 90)
+        small = self.work / "library-small"
+        small.mkdir(parents=True, exist_ok=True)
+        for i in range(3):
+            solid_png(small / f"{i}.png", small_colour)
+        small_saver = saver("library-3", small)
+        base = {run: runs(small_saver, small_colour, 1, run == "first") for run in ("first", "second")}
+        for run, (median, listed, _) in base.items():
+            self.rows.append((f"window to first photo, 3 photos, {run} run", f"{median:.2f} s", "-",
+                              f"median of {self.args.repeats} ({listed} s)"))
+        for count in sizes:
+            tree = self.work / f"library-{count}"
+            folders = make_linked_library(tree, count, big_colour)
+            big_saver = saver(f"library-saver-{count}", tree)
+            for run in ("first", "second"):
+                median, listed, after = runs(big_saver, big_colour, folders, run == "first")
+                later = "never seen" if median is None else f"{median - base[run][0]:+.2f} s"
+                self.rows.append((f"window to first photo, {count:,} photos, {run} run, against 3", later,
+                                  "at most +0.30 s", f"median of {self.args.repeats} ({listed} s)"))
+                if after:
+                    peak, size = after
+                    self.rows.append((f"saver peak memory after the walk, {count:,} photos",
+                                      "-" if peak is None else f"{peak / 2**20:.1f} MB", "-", "VmHWM"))
+                    self.rows.append((f"index size, {count:,} photos", f"{size / 1024:.0f} KB", "-",
+                                      "library.db and its WAL"))
+
     def print_table(self):
         print("\nFigures")
         width = max(len(r[0]) for r in self.rows)
@@ -382,6 +476,26 @@ def make_library(root, files):
     marker.touch()
 
 
+def make_linked_library(root, files, colour):
+    """`files` hard links to a few photos (a file takes at most 65,000 links),
+    200 to a folder, 4,000 to a top folder; the number of folders walked."""
+    marker = root.parent / f"{root.name}.done"
+    folders = 1 + (files + 3999) // 4000 + (files + 199) // 200
+    if marker.exists():
+        return folders
+    shutil.rmtree(root, ignore_errors=True)
+    for n in range(files):
+        source = root.parent / f"{root.name}.source{n // 50000}.png"  # beside the tree, not in it
+        if n % 50000 == 0:
+            solid_png(source, colour)
+        folder = root / f"g{n // 4000}" / f"f{n // 200}"
+        if n % 200 == 0:
+            folder.mkdir(parents=True)
+        os.link(source, folder / f"p{n % 200}.png")
+    marker.touch()
+    return folders
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--harness", required=True)
@@ -393,7 +507,7 @@ def main():
     parser.add_argument("--memory-seconds", type=int, default=20)
     parser.add_argument("--repeats", type=int, default=3)
     parser.add_argument("--sim", required=True, help="slide_clock_sim.exe")
-    parser.add_argument("--only", default="start,first,fps,memory,soak,sim")
+    parser.add_argument("--only", default="start,first,fps,memory,soak,sim", help="also: library")
     args = parser.parse_args()
     bench = Bench(args)
     Path(args.work).mkdir(parents=True, exist_ok=True)
@@ -413,6 +527,8 @@ def main():
         library = Path(args.work) / "library"
         make_library(library, 20000)
         bench.first_photo("20,000-file library", [library], (40, 200, 90), "under 4 s")
+    if "library" in only:
+        bench.library()
     if "fps" in only:
         bench.frame_rate()
     if "memory" in only:

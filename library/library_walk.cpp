@@ -170,10 +170,11 @@ class Walker {
 
 }  // namespace
 
-std::vector<LibraryPhoto> IndexedPhotos(PhotoIndex& index, const std::vector<std::wstring>& roots,
-                                        bool includeSubDirs) {
+std::vector<LibraryPhoto> IndexedPhotos(PhotoIndex& index, const std::vector<std::wstring>& roots, bool includeSubDirs,
+                                        size_t enough) {
   const KnownFolders known = index.Folders();
   std::vector<LibraryPhoto> photos;
+  size_t playable = 0;
   const RefreshProbe probe{
       // Every folder as the index last saw it, so none is listed.
       .lastWrite = [&known](const std::wstring& folder) -> std::optional<int64_t> {
@@ -185,13 +186,66 @@ std::vector<LibraryPhoto> IndexedPhotos(PhotoIndex& index, const std::vector<std
       .fromIndex =
           [&](const std::wstring& folder) {
             for (IndexedFile& file : index.FilesOf(folder)) {
+              playable += !file.failed;
               photos.push_back({file.id, folder + file.name, file.failed});
             }
           },
-      .stopped = [] { return false; },
+      .stopped = [&playable, enough] { return playable >= enough; },
   };
-  for (const std::wstring& root : roots) RefreshFolders(known, AsFolder(root), includeSubDirs, probe);
+  for (const std::wstring& root : roots) {
+    if (playable >= enough) break;
+    RefreshFolders(known, AsFolder(root), includeSubDirs, probe);
+  }
   return photos;
+}
+
+namespace {
+
+bool OnDisk(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool UnderRoots(const std::wstring& folder, const std::vector<std::wstring>& roots, bool includeSubDirs) {
+  for (const std::wstring& root : roots) {
+    const std::wstring base = AsFolder(root);
+    if (includeSubDirs ? folder.starts_with(base) : folder == base) return true;
+  }
+  return false;
+}
+
+// Cards looked at from one starting place: the next one is nearly always
+// the first; past this many the whole deck is read anyway.
+constexpr size_t kDeckProbes = 64;
+
+std::optional<LibraryPhoto> NextOfDeck(PhotoIndex& index, const std::vector<std::wstring>& roots, bool includeSubDirs) {
+  PhotoId lastShown = 0;
+  const std::vector<PhotoId> order = index.DeckOrder(lastShown);
+  // The cards before the one shown last were handed out in this pass.
+  size_t from = 0;
+  for (size_t k = 0; k < order.size(); ++k) {
+    if (order[k] == lastShown) from = k + 1;
+  }
+  for (size_t start : {from, size_t{0}}) {
+    for (size_t k = start; k < order.size() && k < start + kDeckProbes; ++k) {
+      auto file = index.File(order[k]);
+      if (!file || file->failed || file->shown || !UnderRoots(file->folder, roots, includeSubDirs)) continue;
+      std::wstring path = file->folder + file->name;
+      if (OnDisk(path)) return LibraryPhoto{order[k], std::move(path), false};
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<LibraryPhoto> FirstKnownPhoto(PhotoIndex& index, const std::vector<std::wstring>& roots,
+                                            bool includeSubDirs, bool random) {
+  if (random) return NextOfDeck(index, roots, includeSubDirs);
+  for (LibraryPhoto& photo : IndexedPhotos(index, roots, includeSubDirs, 1)) {
+    if (!photo.failed && OnDisk(photo.path)) return std::move(photo);
+  }
+  return std::nullopt;
 }
 
 LibraryWalkOutcome WalkLibrary(PhotoIndex* index, const std::vector<std::wstring>& roots, bool includeSubDirs,

@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,8 +29,17 @@ struct LibraryWalkOutcome {
 };
 
 // The photos under the folders `roots` as the index holds them, in walk
-// order, with no access to the disk.
-std::vector<LibraryPhoto> IndexedPhotos(PhotoIndex& index, const std::vector<std::wstring>& roots, bool includeSubDirs);
+// order, with no access to the disk. Ends after the folder that brings the
+// number of photos not marked failed to `enough`.
+std::vector<LibraryPhoto> IndexedPhotos(PhotoIndex& index, const std::vector<std::wstring>& roots, bool includeSubDirs,
+                                        size_t enough = SIZE_MAX);
+
+// A photo under `roots` that is on the disk now, found with a few lookups so
+// that a show can start before it has its whole list: in random order the
+// deck's next card not shown in this pass, else the first photo in walk
+// order. Nullopt when there is none such (a first run, a pass used up).
+std::optional<LibraryPhoto> FirstKnownPhoto(PhotoIndex& index, const std::vector<std::wstring>& roots,
+                                            bool includeSubDirs, bool random);
 
 // Walks `roots` depth first in the platform's order, listing a folder only
 // when the index does not know it or its last-write time moved (every folder

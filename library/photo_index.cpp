@@ -98,9 +98,9 @@ bool QuickCheckPasses(sqlite3* db) {
 enum class Verdict { Ours, Empty, Unusable };
 
 // Sound, ours and of this schema; or a new, empty file; or anything else.
-Verdict Judge(sqlite3* db) {
+Verdict Judge(sqlite3* db, bool checkPages) {
   if (sqlite3_db_readonly(db, "main") != 0) return Verdict::Unusable;
-  if (!QuickCheckPasses(db)) return Verdict::Unusable;
+  if (checkPages && !QuickCheckPasses(db)) return Verdict::Unusable;
   const int application = PragmaInt(db, "PRAGMA application_id");
   const int tables = PragmaInt(db, "SELECT count(*) FROM sqlite_schema");
   if (application == 0 && tables == 0) return Verdict::Empty;
@@ -172,12 +172,12 @@ std::wstring DefaultIndexPath() {
   return folder + L"\\library.db";
 }
 
-std::unique_ptr<PhotoIndex> PhotoIndex::Open(const std::wstring& file) {
+std::unique_ptr<PhotoIndex> PhotoIndex::Open(const std::wstring& file, bool checkPages) {
   if (file.empty()) return nullptr;
   for (int attempt = 0; attempt < 2; ++attempt) {
     AutoSqlite db = Connect(file);
     if (db) {
-      switch (Judge(db.get())) {
+      switch (Judge(db.get(), checkPages)) {
         case Verdict::Ours:
           if (Run(db.get(), "PRAGMA journal_mode=WAL") && Run(db.get(), "PRAGMA synchronous=NORMAL")) {
             return std::unique_ptr<PhotoIndex>(new PhotoIndex(std::move(db)));
@@ -197,6 +197,8 @@ std::unique_ptr<PhotoIndex> PhotoIndex::Open(const std::wstring& file) {
   }
   return nullptr;
 }
+
+bool PhotoIndex::PagesSound() { return QuickCheckPasses(db_.get()); }
 
 sqlite3_stmt* PhotoIndex::Statement(AutoStatement& kept, const char* sql) {
   if (!kept) {
@@ -379,6 +381,31 @@ Deck PhotoIndex::LoadDeck() {
     if (found != marks.end()) cards.push_back(found->second);
   }
   return Deck(std::move(cards), sqlite3_column_int64(raw, 1));
+}
+
+std::vector<PhotoId> PhotoIndex::DeckOrder(PhotoId& lastShown) {
+  std::vector<PhotoId> ids;
+  lastShown = 0;
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(db_.get(), "SELECT cards, last_shown FROM deck", -1, &raw, nullptr) != SQLITE_OK) return ids;
+  AutoStatement deck(raw);
+  if (sqlite3_step(raw) != SQLITE_ROW) return ids;
+  ids.resize(static_cast<size_t>(sqlite3_column_bytes(raw, 0)) / sizeof(PhotoId));
+  if (!ids.empty()) std::memcpy(ids.data(), sqlite3_column_blob(raw, 0), ids.size() * sizeof(PhotoId));
+  lastShown = sqlite3_column_int64(raw, 1);
+  return ids;
+}
+
+std::optional<FileById> PhotoIndex::File(PhotoId id) {
+  Use use(Statement(fileById_,
+                    "SELECT d.path, f.name, f.failed, f.shown FROM files f JOIN folders d ON f.folder_id = d.id "
+                    "WHERE f.id = ?1"));
+  if (!use) return std::nullopt;
+  use.Int(1, id);
+  if (use.Step() != SQLITE_ROW) return std::nullopt;
+  sqlite3_stmt* row = use.get();
+  return FileById{ColumnText(row, 0), ColumnText(row, 1), sqlite3_column_int(row, 2) != 0,
+                  sqlite3_column_int(row, 3) != 0};
 }
 
 bool PhotoIndex::SaveDeck(const Deck& deck) {

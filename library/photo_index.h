@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +30,14 @@ struct IndexedFile {
   bool failed = false;
 };
 
+// A file looked up by its id: where it is and its marks.
+struct FileById {
+  std::wstring folder;
+  std::wstring name;
+  bool failed = false;
+  bool shown = false;
+};
+
 // %LOCALAPPDATA%\Brindora Pro\library.db, its folder made when missing;
 // empty when there is no such folder and none can be made.
 std::wstring DefaultIndexPath();
@@ -39,7 +48,10 @@ class PhotoIndex {
   // sound index of this program (corrupt, truncated, foreign, older): it is
   // removed and made again. Null when that cannot be done (read-only, locked
   // by another program, no folder): the show then runs without an index.
-  static std::unique_ptr<PhotoIndex> Open(const std::wstring& file);
+  // Without `checkPages` the pages are not read through (a good part of a
+  // second on a big index): PagesSound does that later.
+  static std::unique_ptr<PhotoIndex> Open(const std::wstring& file, bool checkPages = true);
+  bool PagesSound();
 
   KnownFolders Folders();
   std::vector<IndexedFile> FilesOf(const std::wstring& folder);
@@ -61,6 +73,10 @@ class PhotoIndex {
   std::vector<std::pair<std::wstring, int>> FailedByExtension();
   // The deck as last stored; photos added since are the caller's to Sync in.
   Deck LoadDeck();
+  // Only the stored order of the deck and the photo on screen last, without
+  // a mark: cheap on any library.
+  std::vector<PhotoId> DeckOrder(PhotoId& lastShown);
+  std::optional<FileById> File(PhotoId id);
   // The deck's order and shown marks, after a new pass or new photos.
   bool SaveDeck(const Deck& deck);
 
@@ -71,5 +87,5 @@ class PhotoIndex {
 
   AutoSqlite db_;
   AutoStatement upsertFolder_, clearWalk_, upsertFile_, dropUnwalked_, filesOf_, forgetFiles_, forgetFolder_,
-      updateFile_, markFailed_, markShown_, setShown_, lastShown_;
+      updateFile_, markFailed_, markShown_, setShown_, lastShown_, fileById_;
 };

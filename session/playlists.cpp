@@ -90,6 +90,11 @@ HRESULT LoadStep(SlideshowSession& session) {
           },
       .stopAsked = StopAskedOf(session),
   };
-  const bool staged = RunLoadStep(session.photoFiles, session.photoIndex, session.sessionSettings.photoRandom, actions);
+  bool staged = RunLoadStep(session.photoFiles, session.photoIndex, session.sessionSettings.photoRandom, actions);
+  // Nothing decoded yet of a show started from one photo or from a walk's
+  // first folders: the rest of the list, or the walk's next finds.
+  while (!staged && !session.loaderStopping && (CompleteLibrary(session) || WaitForLibraryPhotos(session))) {
+    staged = RunLoadStep(session.photoFiles, session.photoIndex, session.sessionSettings.photoRandom, actions);
+  }
   return staged ? S_OK : E_FAIL;
 }

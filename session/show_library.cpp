@@ -11,6 +11,8 @@ namespace {
 
 // How long the stopping loader gives the walk to reach its next folder.
 constexpr DWORD kWalkStopWaitMs = 200;
+// How often a loader with nothing to decode looks for the walk's finds.
+constexpr DWORD kNewsPollMs = 50;
 
 size_t RandomBelow15(size_t bound) {
   // rand gives 15 bits; a library can hold far more photos.
@@ -26,13 +28,19 @@ bool IsFile(const std::wstring& entry) {
 
 bool Random(const SlideshowSession& session) { return session.sessionSettings.photoRandom; }
 
+const std::wstring& PathOf(const ShowLibrary& library, PhotoId id) {
+  static const std::wstring none;
+  auto found = library.paths.find(id);
+  return found != library.paths.end() ? *found->second : none;
+}
+
 // Hands the deck's next `count` photos to the end of the list.
 void HandOut(SlideshowSession& session, size_t count) {
   ShowLibrary& library = *session.library;
   for (size_t k = 0; k < count; ++k) {
     auto id = library.deck.Next(RandomBelow15);
     if (!id) break;
-    session.photoFiles.Append(library.paths[*id]);
+    session.photoFiles.Append(PathOf(library, *id));
   }
 }
 
@@ -49,8 +57,10 @@ void Join(SlideshowSession& session, const std::vector<LibraryPhoto>& photos) {
   std::vector<Card> present = library.deck.Cards();
   const size_t known = present.size();
   for (const LibraryPhoto& photo : photos) {
-    if (!library.ids.emplace(photo.path, photo.id).second) continue;
-    library.paths[photo.id] = photo.path;
+    auto [entry, added] = library.ids.emplace(photo.path, photo.id);
+    library.walked.insert(&entry->first);
+    if (!added) continue;
+    library.paths[photo.id] = &entry->first;
     if (photo.failed) continue;
     if (Random(session)) {
       present.push_back({photo.id, false, false});
@@ -67,13 +77,15 @@ void Join(SlideshowSession& session, const std::vector<LibraryPhoto>& photos) {
 }
 
 // After a walk that saw everything: photos no longer there leave the list.
-void Prune(SlideshowSession& session, const std::vector<LibraryPhoto>& whole) {
+void Prune(SlideshowSession& session) {
   ShowLibrary& library = *session.library;
-  std::unordered_set<std::wstring> there;
-  for (const LibraryPhoto& photo : whole) there.insert(photo.path);
+  const auto there = [&library](const std::wstring& path) {
+    auto found = library.ids.find(path);
+    return found != library.ids.end() && library.walked.contains(&found->first);
+  };
   MediaList& files = session.photoFiles;
   for (size_t k = files.Count(); k > 0; --k) {
-    if (there.contains(files[k - 1])) continue;
+    if (there(files[k - 1])) continue;
     files.RemoveAt(k - 1);
     if (session.photoIndex >= k) --session.photoIndex;
   }
@@ -81,8 +93,9 @@ void Prune(SlideshowSession& session, const std::vector<LibraryPhoto>& whole) {
   if (!Random(session)) return;
   std::vector<Card> present;
   for (const Card& card : library.deck.Cards()) {
-    if (there.contains(library.paths[card.id])) present.push_back(card);
+    if (there(PathOf(library, card.id))) present.push_back(card);
   }
+  library.walked = {};
   if (present.size() == library.deck.Cards().size()) return;
   library.deck.Sync(present, RandomBelow15);
   library.index->SaveDeck(library.deck);
@@ -91,25 +104,105 @@ void Prune(SlideshowSession& session, const std::vector<LibraryPhoto>& whole) {
 DWORD WINAPI WalkThread(void* parameter) {
   auto& session = *static_cast<SlideshowSession*>(parameter);
   ShowLibrary& library = *session.library;
-  // A connection of its own: one connection is used by one thread.
-  auto index = PhotoIndex::Open(library.indexPath);
-  if (!index) return 0;
-  std::vector<LibraryPhoto> whole;
-  const LibraryWalkOutcome outcome = WalkLibrary(
-      index.get(), library.roots, session.sessionSettings.photoIncludeSubDir, session.stopWalkEvent.get(),
-      [&](std::vector<LibraryPhoto>&& photos) {
-        {
-          std::lock_guard<std::mutex> hold(library.lock);
-          library.found.insert(library.found.end(), photos.begin(), photos.end());
-        }
-        whole.insert(whole.end(), std::make_move_iterator(photos.begin()), std::make_move_iterator(photos.end()));
-      });
+  // A connection of its own: one connection is used by one thread. The
+  // loader's checked the pages.
+  auto index = PhotoIndex::Open(library.indexPath, false);
+  bool announced = false;
+  const LibraryWalkOutcome outcome =
+      !index ? LibraryWalkOutcome{}
+             : WalkLibrary(index.get(), library.roots, session.sessionSettings.photoIncludeSubDir,
+                           session.stopWalkEvent.get(), [&](std::vector<LibraryPhoto>&& photos) {
+                             const bool any = !photos.empty();
+                             {
+                               std::lock_guard<std::mutex> hold(library.lock);
+                               library.found.insert(library.found.end(), std::make_move_iterator(photos.begin()),
+                                                    std::make_move_iterator(photos.end()));
+                             }
+                             if (!announced && any) {
+                               // A first show has its first photos: the rest of the walk gives way.
+                               announced = true;
+                               SetEvent(library.firstFound.get());
+                               SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST);
+                               const HANDLE waitOn[2] = {library.walkGoOn.get(), session.stopWalkEvent.get()};
+                               if (waitOn[0]) WaitForMultipleObjects(2, waitOn, FALSE, INFINITE);
+                             }
+                           });
   if (outcome.complete) {
     std::lock_guard<std::mutex> hold(library.lock);
-    library.whole = std::move(whole);
     library.walkComplete = true;
   }
+  SetEvent(library.firstFound.get());
   return 0;
+}
+
+// On a first run the show waits for the walk's first photos, so the walk
+// competes as an equal until it has them.
+bool StartWalk(SlideshowSession& session, bool firstRun) {
+  ShowLibrary& library = *session.library;
+  library.firstFound.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!library.firstFound) return false;
+  if (firstRun) library.walkGoOn.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  library.walkThread.reset(CreateThread(nullptr, 0, WalkThread, &session, 0, nullptr));
+  if (!library.walkThread) return false;
+  if (!firstRun) SetThreadPriority(library.walkThread.get(), THREAD_PRIORITY_LOWEST);
+  return true;
+}
+
+// The pages are read through once a show, after its first photo: a damaged
+// index is made again, and false sends the show to the walk it always had.
+bool CheckPages(ShowLibrary& library) {
+  if (library.pagesChecked) return library.index != nullptr;
+  library.pagesChecked = true;
+  if (library.index->PagesSound()) return true;
+  library.index.reset();
+  library.index = PhotoIndex::Open(library.indexPath);
+  return false;
+}
+
+void WalkAsAlways(SlideshowSession& session) {
+  session.library.reset();
+  session.photoFiles.Clear();
+  session.photoIndex = 0;
+  for (const std::wstring& entry : session.photoEntries) ExpandPhotoEntry(entry.c_str(), session);
+  if (Random(session)) SeedAndShuffle(session.photoFiles);
+}
+
+// The list, and in random order the deck where the last show left it, from
+// everything the index holds. A first photo already decoded stays at the
+// head, handed out. How many photos the index knew.
+size_t LoadKnown(SlideshowSession& session) {
+  ShowLibrary& lib = *session.library;
+  const std::vector<LibraryPhoto> photos =
+      IndexedPhotos(*lib.index, lib.roots, session.sessionSettings.photoIncludeSubDir);
+  const std::wstring first = lib.staged == lib.first ? lib.first : std::wstring();
+  session.photoFiles.Clear();
+  session.photoIndex = 0;
+  for (const LibraryPhoto& photo : photos) {
+    auto known = lib.ids.emplace(photo.path, photo.id).first;
+    lib.paths.emplace(photo.id, &known->first);
+    if (photo.failed || Random(session)) continue;
+    session.photoFiles.Append(photo.path);
+    if (!first.empty() && photo.path == first) session.photoIndex = static_cast<uint32_t>(session.photoFiles.Count());
+  }
+  // None known (other folders indexed): the stored deck is no concern of this show's yet.
+  if (!Random(session) || photos.empty()) return photos.size();
+  lib.deck = lib.index->LoadDeck();
+  std::vector<Card> present;
+  present.reserve(photos.size());
+  for (const LibraryPhoto& photo : photos) present.push_back({photo.id, false, photo.failed});
+  lib.deck.Sync(present, RandomBelow15);
+  if (!first.empty()) {
+    const PhotoId id = lib.ids[first];
+    std::vector<Card> cards = lib.deck.Cards();
+    for (Card& card : cards) card.shown = card.shown || card.id == id;
+    lib.deck = Deck(std::move(cards), id);
+    session.photoFiles.Append(first);
+    session.photoIndex = 1;
+  }
+  const size_t left = CountCards(lib.deck, false);
+  HandOut(session, left != 0 ? left : CountCards(lib.deck, true));
+  lib.index->SaveDeck(lib.deck);
+  return photos.size();
 }
 
 void MarkStagedShown(SlideshowSession& session) {
@@ -134,73 +227,93 @@ bool ExpandLibraryPhotos(SlideshowSession& session) {
   }
   library->indexPath = DefaultIndexPath();
   if (library->indexPath.empty()) return false;
-  library->index = PhotoIndex::Open(library->indexPath);
+  library->index = PhotoIndex::Open(library->indexPath, false);
   if (!library->index) return false;
 
   session.library = std::move(library);
   ShowLibrary& lib = *session.library;
   session.photoFiles.Clear();
   session.photoIndex = 0;
-  const bool subDirs = session.sessionSettings.photoIncludeSubDir;
-  std::vector<LibraryPhoto> photos = IndexedPhotos(*lib.index, lib.roots, subDirs);
-  const bool walkNow = photos.empty();
-  if (walkNow) {
-    // Nothing known yet: the first show walks before its first photo.
-    WalkLibrary(
-        lib.index.get(), lib.roots, subDirs, session.stopWalkEvent.get(), [&photos](std::vector<LibraryPhoto>&& found) {
-          photos.insert(photos.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
-        });
-    if (WaitForSingleObject(session.stopWalkEvent.get(), 0) == WAIT_OBJECT_0) {
-      // Ended part-way: what was walked is in the index already; the deck
-      // waits for a show that sees the whole library, and the exit for nothing.
-      session.library.reset();
-      return true;
-    }
-  }
   SeedThreadRand();
-  for (const LibraryPhoto& photo : photos) {
-    lib.ids.emplace(photo.path, photo.id);
-    lib.paths.emplace(photo.id, photo.path);
-    if (!photo.failed && !Random(session)) session.photoFiles.Append(photo.path);
+  const bool subDirs = session.sessionSettings.photoIncludeSubDir;
+  if (auto first = FirstKnownPhoto(*lib.index, lib.roots, subDirs, Random(session))) {
+    lib.paths.emplace(first->id, &lib.ids.emplace(first->path, first->id).first->first);
+    lib.first = first->path;
+    lib.partial = true;
+    session.photoFiles.Append(first->path);
+    return true;
   }
-  if (Random(session)) {
-    // The pass goes on where the last show left it.
-    lib.deck = lib.index->LoadDeck();
-    std::vector<Card> present;
-    present.reserve(photos.size());
-    for (const LibraryPhoto& photo : photos) present.push_back({photo.id, false, photo.failed});
-    lib.deck.Sync(present, RandomBelow15);
-    const size_t left = CountCards(lib.deck, false);
-    HandOut(session, left != 0 ? left : CountCards(lib.deck, true));
-    lib.index->SaveDeck(lib.deck);
+  if (!CheckPages(lib)) {
+    session.library.reset();
+    return false;
   }
-  if (!walkNow) {
-    lib.walkThread.reset(CreateThread(nullptr, 0, WalkThread, &session, 0, nullptr));
-    if (lib.walkThread) SetThreadPriority(lib.walkThread.get(), THREAD_PRIORITY_LOWEST);
+  if (LoadKnown(session) != 0) {
+    StartWalk(session, false);
+    return true;
   }
+  // Nothing known: a first run starts with the first folders the walk finds.
+  if (!StartWalk(session, true)) {
+    session.library.reset();
+    return false;
+  }
+  const HANDLE waitOn[2] = {lib.firstFound.get(), session.stopWalkEvent.get()};
+  WaitForMultipleObjects(2, waitOn, FALSE, INFINITE);
+  TakeLibraryNews(session);
+  return true;
+}
+
+bool CompleteLibrary(SlideshowSession& session) {
+  if (!session.library || !session.library->partial) return false;
+  ShowLibrary& library = *session.library;
+  library.partial = false;
+  if (!CheckPages(library)) {
+    WalkAsAlways(session);
+    return true;
+  }
+  LoadKnown(session);
+  StartWalk(session, false);
   return true;
 }
 
 void TakeLibraryNews(SlideshowSession& session) {
   if (!session.library) return;
+  if (session.library->firstTried) CompleteLibrary(session);
+  if (!session.library) return;
   ShowLibrary& library = *session.library;
+  if (library.walkGoOn && library.firstTried) SetEvent(library.walkGoOn.get());
   MarkStagedShown(session);
-  std::vector<LibraryPhoto> found, whole;
+  std::vector<LibraryPhoto> found;
   bool complete = false;
   {
     std::lock_guard<std::mutex> hold(library.lock);
     found.swap(library.found);
     complete = library.walkComplete;
-    if (complete) whole.swap(library.whole);
     library.walkComplete = false;
   }
   if (!found.empty()) Join(session, found);
-  if (complete) Prune(session, whole);
+  if (complete) Prune(session);
+}
+
+bool WaitForLibraryPhotos(SlideshowSession& session) {
+  if (!session.library || !session.library->walkGoOn || !session.library->walkThread) return false;
+  ShowLibrary& library = *session.library;
+  SetEvent(library.walkGoOn.get());
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> hold(library.lock);
+      if (!library.found.empty() || library.walkComplete) break;
+    }
+    if (session.loaderStopping) return false;
+    if (WaitForSingleObject(library.walkThread.get(), kNewsPollMs) == WAIT_OBJECT_0) break;
+  }
+  TakeLibraryNews(session);
+  return !session.photoFiles.Empty();
 }
 
 void NoteLibraryDecode(SlideshowSession& session, const std::wstring& path, bool decoded) {
   if (!session.library) return;
   ShowLibrary& library = *session.library;
+  library.firstTried = true;
   if (decoded) {
     library.staged = path;
     return;
@@ -214,6 +327,8 @@ void NoteLibraryDecode(SlideshowSession& session, const std::wstring& path, bool
 bool ReshuffleFromLibrary(SlideshowSession& session) {
   if (!session.library) return false;
   ShowLibrary& library = *session.library;
+  // One photo so far: its list comes with the next request.
+  if (library.partial) return true;
   // The last photo of the pass, on screen in a moment, belongs to this pass:
   // the new one starts with another.
   MarkStagedShown(session);
@@ -228,7 +343,8 @@ bool ReshuffleFromLibrary(SlideshowSession& session) {
 void CloseLibrary(SlideshowSession& session) {
   if (!session.library) return;
   ShowLibrary& library = *session.library;
-  if (Random(session)) library.index->SaveDeck(library.deck);
+  // Before its list the show has no deck to keep: the stored one stays.
+  if (Random(session) && !library.partial) library.index->SaveDeck(library.deck);
   if (library.walkThread) SetThreadPriority(library.walkThread.get(), THREAD_PRIORITY_NORMAL);
   if (library.walkThread && WaitForSingleObject(library.walkThread.get(), kWalkStopWaitMs) != WAIT_OBJECT_0) {
     // Still inside a folder listing: it may touch the session until it ends.

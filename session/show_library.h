@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "library/library_walk.h"
@@ -24,20 +25,44 @@ struct ShowLibrary {
   std::vector<std::wstring> roots;
   Deck deck;
   std::unordered_map<std::wstring, PhotoId> ids;
-  std::unordered_map<PhotoId, std::wstring> paths;
+  // The keys of `ids` (which never move): one copy of each path, not two.
+  std::unordered_map<PhotoId, const std::wstring*> paths;
+  // The keys of `ids` this show's walk reported: what is not among them once
+  // the walk saw everything is gone.
+  std::unordered_set<const std::wstring*> walked;
   std::wstring staged;  // decoded last: on screen once the next is asked for
   AutoHandle walkThread;
+  // A show started from one photo the index knew, before its whole list:
+  // the rest is loaded once that photo was tried, so it never waits for it.
+  bool partial = false;
+  bool firstTried = false;
+  std::wstring first;
+  bool pagesChecked = false;
+  // Set by the walk with the first photos it finds, or at its end.
+  AutoHandle firstFound;
+  // On a first run the walk holds still after its first photos until the
+  // first one is on screen: it would compete with that photo's decode.
+  AutoHandle walkGoOn;
 
   // Handed from the walk's thread to the loader's.
   std::mutex lock;
   std::vector<LibraryPhoto> found;
-  std::vector<LibraryPhoto> whole;  // every photo, once a walk saw everything
   bool walkComplete = false;
 };
 
 // Fills the session's photo list from the index when there is one and every
-// entry is a folder. False when the show must walk as it always did.
+// entry is a folder: one photo the index knows, the rest after it; on a first
+// run the photos of the first folders the walk finds, the rest as it finds
+// them. False when the show must walk as it always did.
 bool ExpandLibraryPhotos(SlideshowSession& session);
+
+// A show that started from one photo gets its whole list. False when it
+// already had it.
+bool CompleteLibrary(SlideshowSession& session);
+
+// The photos of a first show all failed so far: waits for the walk's next
+// finds. False when the walk has no more to give.
+bool WaitForLibraryPhotos(SlideshowSession& session);
 
 // Before a request: the photo decoded last counts as shown, and what the
 // walk found since joins the list.

@@ -1,10 +1,13 @@
 """The photo index under the real saver: the random order goes on across
-shows, and a damaged index still gives a show."""
+shows, a damaged index still gives a show, and a big library shows its first
+photo as soon as a small folder does."""
 
+import os
+import sqlite3
 import time
 from pathlib import Path
 
-from harness import ENV, run_x, screenshot, wait_until
+from harness import ENV, best_of_launches, run_x, screenshot, wait_until
 from test_config_dialog import TITLE, geometry, link_boxes
 from settings_files import solid_png, windows_path, write_settings
 
@@ -74,3 +77,49 @@ def test_random_order_goes_on_across_shows_and_a_damaged_index_still_shows(saver
     assert len(set(show(saver, photos, 2))) == 2
     for index in index_files():
         index.unlink()  # the failed HEIC would show in other tests' dialogs
+
+
+def test_first_photo_of_a_big_library_comes_as_soon_as_from_three_photos(saver, tmp_path):
+    small, big = tmp_path / "small", tmp_path / "big"
+    small.mkdir()
+    for i in range(3):
+        solid_png(small / f"{i}.png", COLOURS[0])
+    # 100,000 hard links in 500 folders; a file takes at most 65,000 links.
+    sources = [solid_png(tmp_path / f"big{k}.png", COLOURS[1]) for k in range(2)]
+    for n in range(100_000):
+        folder = big / f"g{n // 4000}" / f"f{n // 200}"
+        if n % 200 == 0:
+            folder.mkdir(parents=True)
+        os.link(sources[n // 50_000], folder / f"p{n % 200}.png")
+
+    def first_photo(folder, colour, keep_running=lambda: True):
+        run_x("xdotool", "mousemove", "640", "360")
+        write_settings(saver.ini, photos=[windows_path(folder)], photo_random=True)
+        saver.start("/s")
+        shown = saver.window_appeared()
+        assert wait_until(lambda: photo_now() == colour, 20, step=0.02), "no first photo"
+        taken = time.monotonic() - shown
+        assert wait_until(keep_running, 300, step=0.5)
+        run_x("xdotool", "key", "Escape")
+        assert saver.wait(timeout=10) == 0
+        return taken
+
+    def walk_done(count):
+        database = next(f for f in index_files() if f.name == "library.db")
+        with sqlite3.connect(f"file:{database}?mode=ro", uri=True) as db:
+            return db.execute("SELECT count(*) FROM folders").fetchone()[0] == count
+
+    def later_than_three(first_run):
+        # A show forgets the folders of other shows: each second run follows
+        # a show of its own folder that walked it to the end.
+        def run(folder, colour, folders):
+            for index in index_files() if first_run else []:
+                index.unlink()
+            if not first_run:
+                first_photo(folder, colour, keep_running=lambda: walk_done(folders))
+            return first_photo(folder, colour)
+        return lambda attempt: run(big, 1, 526) - run(small, 0, 1)  # root, 25 and 500 folders
+
+    # Goal 0.3 s later; the limit leaves room for a loaded host.
+    best_of_launches("library-100000-first-run-later-than-3-photos", 0.5, later_than_three(True))
+    best_of_launches("library-100000-second-run-later-than-3-photos", 0.5, later_than_three(False))

@@ -133,6 +133,42 @@ TEST_F(LibraryIndex, DeckSurvivesTheConnection) {
   EXPECT_EQ(index->LoadDeck().LastShown(), expected[0].id);
 }
 
+TEST_F(LibraryIndex, FirstPhotoIsTheDecksNextCardOrTheFirstInWalkOrder) {
+  auto index = PhotoIndex::Open(indexFile_);
+  ASSERT_TRUE(index);
+  const Walked walked = Walk(index.get(), root_);
+  EXPECT_EQ(PathsOf(IndexedPhotos(*index, {root_}, true, 2)), PathsOf({walked.photos[0], walked.photos[1]}));
+  std::vector<Card> present;
+  for (const LibraryPhoto& photo : walked.photos) present.push_back({photo.id, false, false});
+  // The deck in walk order, its first card (a) on screen.
+  Deck deck;
+  deck.Sync(present, [](size_t bound) { return bound - 1; });
+  deck.MarkShown(deck.Next([](size_t) { return 0; }).value());
+  ASSERT_TRUE(index->SaveDeck(deck));
+  struct Case {
+    const wchar_t* failed;   // marked in the index
+    const wchar_t* deleted;  // from the disk only
+    const wchar_t* root;
+    bool subDirs, random;
+    const wchar_t* expected;  // nullptr: none
+  } cases[] = {
+      {nullptr, nullptr, L"", true, false, L"\\a.jpg"},
+      {nullptr, nullptr, L"", true, true, L"\\b.jpg"},
+      {nullptr, nullptr, L"\\sub", true, false, L"\\sub\\c.jpg"},
+      {L"\\b.jpg", nullptr, L"", false, true, nullptr},
+      {nullptr, nullptr, L"\\sub", true, true, L"\\sub\\c.jpg"},
+      {nullptr, L"\\sub\\c.jpg", L"\\sub", true, true, L"\\sub\\deep\\d.jpg"},
+      {nullptr, nullptr, L"\\sub", false, true, nullptr},
+  };
+  for (const Case& c : cases) {
+    if (c.failed) index->MarkFailed(walked.byPath.at(root_ + c.failed).id);
+    if (c.deleted) DeleteFileW((root_ + c.deleted).c_str());
+    auto first = FirstKnownPhoto(*index, {root_ + c.root}, c.subDirs, c.random);
+    EXPECT_EQ(first ? first->path : L"-", c.expected ? root_ + c.expected : L"-") << c.root << c.random;
+    EXPECT_TRUE(!first || first->id == walked.byPath.at(first->path).id);
+  }
+}
+
 // Whatever lies at the index's place, the saver gets an index it can use or
 // none at all; the file is made afresh only when it may be written.
 TEST_F(LibraryIndex, BadFilesAreRebuiltOrLeftAlone) {
