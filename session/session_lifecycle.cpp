@@ -33,6 +33,19 @@ void Check(HRESULT result) {
 // and the surface it draws on, and the device for the render thread.
 void ReleaseSession(SlideshowSession& session, bool release) {
   session.fineTimer.End();
+  if (!release) {
+    // The process ends with the window and takes the workers with it
+    // wherever they are: on a busy machine, waiting for a frame or a decode
+    // to finish would only hold back the exit the user asked for.
+    session.loaderStopping = true;
+    for (const AutoHandle* stop : {&session.stopRenderEvent, &session.stopLoaderEvent, &session.stopWalkEvent}) {
+      if (*stop) SetEvent(stop->get());
+    }
+    session.firstFrame = false;
+    session.sessionInitialised = false;
+    session.workersLeftRunning = true;
+    return;
+  }
   const bool renderStopped = StopRenderThread(session);
   const bool loaderStopped = StopLoaderThread(session);
   session.firstFrame = false;

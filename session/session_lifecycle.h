@@ -28,6 +28,7 @@ HRESULT BeginSession(HWND window, bool fullScreen, SlideshowSession& session);
 HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session);
 
 // Stops the threads and releases the session's resources; without `release`
-// only stops the threads, for a process that ends with the window (releasing
-// the device and GDI+ takes a second under Wine). Always S_OK.
+// only tells the threads to stop, for a process that ends with the window
+// (its end stops them; releasing the device and GDI+ takes a second under
+// Wine). Always S_OK.
 HRESULT StopSession(SlideshowSession& session, bool release = true);
