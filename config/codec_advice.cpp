@@ -3,7 +3,6 @@
 #include "config/photo_filter.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <string_view>
 
 namespace {
@@ -31,12 +30,6 @@ const std::vector<MissingFormat>& Formats() {
         L".raf", L".raw", L".rw2", L".sr2", L".srf", L".srw", L".x3f"}},
   };
   return formats;
-}
-
-std::wstring Lower(std::wstring_view text) {
-  std::wstring lower(text);
-  for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
-  return lower;
 }
 
 }  // namespace

@@ -8,12 +8,6 @@ namespace {
 // Read by the saver itself, whatever codecs are installed.
 constexpr std::wstring_view kOwnExtensions[] = {L".jpg", L".jpeg", L".jpe", L".jfif", L".emf", L".wmf"};
 
-std::wstring Lower(std::wstring_view text) {
-  std::wstring lower(text);
-  for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
-  return lower;
-}
-
 // A dot and a name without separators or wildcards: anything else would
 // change the meaning of the pattern list.
 bool PlainExtension(std::wstring_view extension) {
@@ -23,6 +17,12 @@ bool PlainExtension(std::wstring_view extension) {
 }
 
 }  // namespace
+
+std::wstring Lower(std::wstring_view text) {
+  std::wstring lower(text);
+  for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
+  return lower;
+}
 
 std::vector<std::wstring> PlainDecoderExtensions(const std::vector<std::wstring>& decoderExtensions) {
   std::vector<std::wstring> extensions;

@@ -7,6 +7,9 @@
 #include <string_view>
 #include <vector>
 
+// `text` in lower case: extensions compare without regard to case.
+std::wstring Lower(std::wstring_view text);
+
 // Every plain extension of the decoders' lists (each as it reports it:
 // ".bmp,.dib,.rle"), lower case, each once.
 std::vector<std::wstring> PlainDecoderExtensions(const std::vector<std::wstring>& decoderExtensions);

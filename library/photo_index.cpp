@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstring>
-#include <cwctype>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -351,9 +350,7 @@ std::vector<std::pair<std::wstring, int>> PhotoIndex::FailedByExtension() {
   while (sqlite3_step(raw) == SQLITE_ROW) {
     const std::wstring name = ColumnText(raw, 0);
     const size_t dot = name.find_last_of(L'.');
-    std::wstring extension = dot == std::wstring::npos ? std::wstring() : name.substr(dot);
-    for (wchar_t& c : extension) c = static_cast<wchar_t>(std::towlower(c));
-    ++counts[extension];
+    ++counts[dot == std::wstring::npos ? std::wstring() : name.substr(dot)];
   }
   return {counts.begin(), counts.end()};
 }

@@ -68,8 +68,8 @@ class PhotoIndex {
 
   bool MarkFailed(PhotoId id);
   bool MarkShown(PhotoId id);
-  // Files marked as failed, counted by extension (lower case, with its dot;
-  // empty for a name without one).
+  // Files marked as failed, counted by extension (with its dot, as the names
+  // spell it; empty for a name without one).
   std::vector<std::pair<std::wstring, int>> FailedByExtension();
   // The deck as last stored; photos added since are the caller's to Sync in.
   Deck LoadDeck();
