@@ -30,7 +30,8 @@
 #include "media/photo_fit.h"
 #include "media/picture_size.h"
 #include "ownership/com_ref.h"
-#include "session/staging_surface.h"
+#include "ownership/gdi_holders.h"
+#include "ownership/gdiplus_holders.h"
 #include "settings/settings_store.h"
 
 #include "bench/bench_measure.h"
@@ -53,10 +54,9 @@ int StagingEdge() {
 
 // The fit as it was done before JPEGs went to libjpeg-turbo and other photos
 // to WIC: GDI+ decodes the whole picture and scales it onto the surface.
-HRESULT DecodeWithGdiplusAlone(SlideshowSession& session, const wchar_t* path, int fitMode) {
+HRESULT DecodeWithGdiplusAlone(const StagingTarget& target, const wchar_t* path, int fitMode) {
   PhotoLayout layout;
-  return DecodePhotoFittedByGdiplus(path, {session.stagingDC.get(), &session.stagingGdiplus, session.stagingEdge},
-                                    fitMode, layout);
+  return DecodePhotoFittedByGdiplus(path, target, fitMode, layout);
 }
 
 // The eighths of the DCT scale the product picks for a JPEG, 0 for any other file.
@@ -91,22 +91,30 @@ double MedianMs(int runs, F&& run, bool& failed) {
 // be that path's own.
 int Decode(int argc, wchar_t** argv, bool gdiplusAlone) {
   ScopedComInit com;
-  SlideshowSession session;
-  if (FAILED(CreateStagingSurface(session, nullptr, StagingEdge()))) {
+  // The saver draws on its staging texture's DC, a DIB over system memory:
+  // a DIB section of the same size stands in for it without a device.
+  const int edge = StagingEdge();
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), edge, -edge, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  GdiObject<HBITMAP> surface(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  MemoryDC dc(CreateCompatibleDC(nullptr));
+  if (!surface || !dc) {
     std::fprintf(stderr, "no staging surface\n");
     return 1;
   }
+  ScopedSelectObject selected(dc.get(), surface.get());
+  StagingGdiplus gdiplus;
+  const StagingTarget target{dc.get(), &gdiplus, edge};
   bool failed = false;
   for (int i = 2; i < argc; ++i) {
-    session.photoFiles.Clear();
-    session.photoFiles.Append(argv[i]);
     for (int fitMode : {0, kFitSquareCrop}) {
       const double ms = MedianMs(
           kRuns,
           [&] {
-            if (gdiplusAlone) return DecodeWithGdiplusAlone(session, argv[i], fitMode);
-            session.photoIndex = 0;
-            return DecodePhotoFitted(session, fitMode);
+            if (gdiplusAlone) return DecodeWithGdiplusAlone(target, argv[i], fitMode);
+            PhotoLayout layout;
+            return DecodePhotoFitted(argv[i], target, fitMode, layout);
           },
           failed);
       const uint32_t eighths = ChosenScale(argv[i], fitMode);
@@ -116,7 +124,6 @@ int Decode(int argc, wchar_t** argv, bool gdiplusAlone) {
     }
   }
   std::printf("peak %.0f\n", PeakMegabytes());
-  StopStagingGraphics(session);
   return failed ? 1 : 0;
 }
 

@@ -54,12 +54,17 @@ int main() {
               GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), edge, edge, renderer.viewWidth,
               renderer.viewHeight, renderer.frameInterval);
 
-  // Per slide: the GDI upload and the effect pass (Sepia through shader 148).
+  // Per slide: the upload from the staging texture and the effect pass (Sepia
+  // through shader 148).
+  if (FAILED(staging.CopyTo(renderer))) {
+    std::printf("no staging texture\n");
+    return 1;
+  }
   constexpr int kSlides = 20;
   double upload = 0, effect = 0;
   for (int i = 0; i < kSlides; ++i) {
     double t = Now();
-    renderer.UploadStaging(staging.dc(), staging.edge());
+    renderer.UploadStaging();
     upload += Now() - t;
     t = Now();
     renderer.SetWorld(1, 1, 0, 0, 0);
@@ -98,8 +103,6 @@ int main() {
   std::printf("world transform + state changes: %.5f ms per frame\n", (Now() - start) * 1000.0 / kStates);
 
   // The show itself: RenderFrame paced like the render thread.
-  session->stagingDC.reset(staging.dc());
-  session->stagingEdge = staging.edge();
   session->frameInterval = renderer.frameInterval;
   session->loadPhotoEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   session->loadCompleteEvent.reset(CreateEventW(nullptr, FALSE, TRUE, nullptr));
@@ -133,7 +136,7 @@ int main() {
       "frame that changes the slide (upload, effect pass, draw): %.1f ms mean, %.1f ms worst over %d changes\n",
       frames / elapsed, inFrame * 1000.0 / frames, slides > 1 ? inChange * 1000.0 / (slides - 1) : 0.0,
       worstChange * 1000.0, slides - 1);
-  session->stagingDC.release();
+  session->stagingDC.reset();
   renderer.Release();
   return 0;
 }

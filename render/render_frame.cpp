@@ -1,7 +1,7 @@
 #include "render/render_frame.h"
 
-void BeginSlideOnDevice(Renderer& renderer, HDC stagingDC, int stagingEdge, int effectCode, FrameState& frame) {
-  renderer.UploadStaging(stagingDC, stagingEdge);
+void BeginSlideOnDevice(Renderer& renderer, int effectCode, FrameState& frame) {
+  renderer.UploadStaging();
   renderer.SetWorld(1.0f, 1.0f, 0.0f, 0.0f, 0.0f);
   renderer.RenderEffect(effectCode);
   frame.slideProgress = 0.0f;

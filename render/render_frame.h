@@ -21,7 +21,7 @@ struct FrameState {
 
 // The new slide on the device: the staging surface copied into the photo
 // texture, the world reset, the colour-effect image drawn, progress back to 0.
-void BeginSlideOnDevice(Renderer& renderer, HDC stagingDC, int stagingEdge, int effectCode, FrameState& frame);
+void BeginSlideOnDevice(Renderer& renderer, int effectCode, FrameState& frame);
 
 // Draws and presents the slide at frame.slideProgress. The first frame of a
 // show sends every state whatever the caches say.

@@ -159,8 +159,8 @@ HRESULT Renderer::WriteQuad() {
   return S_OK;
 }
 
-// Textures the device samples: dynamic where the card has them (the photo is
-// rewritten every slide), else managed.
+// The tone curve, rewritten by the CPU: dynamic where the card has them, else
+// managed (a copy of 256 texels).
 DWORD Renderer::SampledUsage() const { return dynamicTextures_ ? D3DUSAGE_DYNAMIC : 0; }
 D3DPOOL Renderer::SampledPool() const { return dynamicTextures_ ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED; }
 
@@ -176,12 +176,18 @@ HRESULT Renderer::CreateTextureAndSurface(UINT width, UINT height, DWORD usage, 
 HRESULT Renderer::CreatePhotoTextures(int edge) {
   device->SetTexture(0, nullptr);
   device->SetTexture(1, nullptr);
-  photoSurface.reset();
+  stagingSurface.reset();
+  stagingTexture.reset();
   photoTexture.reset();
   effectSurface.reset();
   effectTexture.reset();
   const auto side = static_cast<UINT>(edge);
-  if (HRESULT hr = CreateTextureAndSurface(side, side, SampledUsage(), SampledPool(), photoTexture, photoSurface);
+  if (HRESULT hr = CreateTextureAndSurface(side, side, 0, D3DPOOL_SYSTEMMEM, stagingTexture, stagingSurface);
+      FAILED(hr)) {
+    return hr;
+  }
+  if (HRESULT hr =
+          device->CreateTexture(side, side, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, photoTexture.put(), nullptr);
       FAILED(hr)) {
     return hr;
   }
@@ -251,20 +257,11 @@ void Renderer::SetWorld(float scaleX, float scaleY, float offsetX, float offsetY
   device->SetTransform(D3DTS_WORLD, &world);
 }
 
-HRESULT Renderer::UploadStaging(HDC stagingDC, int stagingEdge) {
-  if (!photoSurface) return E_FAIL;
-  HDC textureDC = nullptr;
-  if (FAILED(photoSurface->GetDC(&textureDC))) return E_FAIL;
-  if (stagingEdge == photoEdge) {
-    BitBlt(textureDC, 0, 0, photoEdge, photoEdge, stagingDC, 0, 0, SRCCOPY);
-  } else {
-    // Only when the textures came out smaller than the surface: averaged, not dropped.
-    SetStretchBltMode(textureDC, HALFTONE);
-    SetBrushOrgEx(textureDC, 0, 0, nullptr);
-    StretchBlt(textureDC, 0, 0, photoEdge, photoEdge, stagingDC, 0, 0, stagingEdge, stagingEdge, SRCCOPY);
-  }
-  if (FAILED(photoSurface->ReleaseDC(textureDC))) return E_FAIL;
-  return S_OK;
+HRESULT Renderer::UploadStaging() {
+  if (!stagingTexture || !photoTexture) return E_FAIL;
+  // Drawing through a DC is not a lock: the copy would skip what it wrote.
+  if (HRESULT hr = stagingTexture->AddDirtyRect(nullptr); FAILED(hr)) return hr;
+  return device->UpdateTexture(stagingTexture.get(), photoTexture.get());
 }
 
 HRESULT Renderer::DrawFrame() {
@@ -282,8 +279,9 @@ HRESULT Renderer::DrawFrame() {
 
 HRESULT Renderer::Release() {
   if (device) device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+  stagingSurface.reset();
+  stagingTexture.reset();
   photoTexture.reset();
-  photoSurface.reset();
   effectTexture.reset();
   effectSurface.reset();
   toneTexture.reset();

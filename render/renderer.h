@@ -27,9 +27,9 @@ class Renderer {
   HRESULT Init(HWND window);
   // Always S_OK; safe on a renderer whose Init stopped half-way.
   HRESULT Release();
-  // Copies the stagingEdge x stagingEdge staging surface into the photo
-  // texture, scaled when the card or memory left the texture smaller.
-  HRESULT UploadStaging(HDC stagingDC, int stagingEdge);
+  // Copies the staging texture whole into the photo texture. Its DC must
+  // have been released.
+  HRESULT UploadStaging();
   void SetWorld(float scaleX, float scaleY, float offsetX, float offsetY, float angle);
   HRESULT DrawFrame();
   HRESULT FillToneCurve();
@@ -48,8 +48,12 @@ class Renderer {
   ComRef<IDirect3D9> d3d;
   ComRef<IDirect3DDevice9> device;
   ComRef<IDirect3DVertexBuffer9> quadBuffer;
+  // The photo as the loader draws it, in system memory (through the
+  // surface's DC), and as the card samples it, in video memory: the upload is
+  // one copy by the card's own transfer, with no other copy of the picture.
+  ComRef<IDirect3DTexture9> stagingTexture;
+  ComRef<IDirect3DSurface9> stagingSurface;
   ComRef<IDirect3DTexture9> photoTexture;
-  ComRef<IDirect3DSurface9> photoSurface;
   ComRef<IDirect3DTexture9> effectTexture;
   ComRef<IDirect3DSurface9> effectSurface;
   ComRef<IDirect3DTexture9> toneTexture;
@@ -65,9 +69,9 @@ class Renderer {
   uint32_t frameInterval = 16;
   int shaderLevel = 0;
   bool fullScreen = true;
-  // Texels of the photo and effect textures along each side: set before Init
-  // to the staging surface's; Init lowers it to what the card takes, and to
-  // kMinStagingEdge when the larger textures cannot be made.
+  // Texels of the staging, photo and effect textures along each side: set
+  // before Init to what the screen wants; Init lowers it to what the card
+  // takes, and to kMinStagingEdge when the larger textures cannot be made.
   int photoEdge = kMinStagingEdge;
 
  private:

@@ -7,9 +7,10 @@
 #include "render/slide_clock.h"
 #include "render/slide_motion.h"
 #include "session/frame_pacing.h"
-#include "session/worker_thread.h"
 #include "session/playlist_rules.h"
 #include "session/playlists.h"
+#include "session/staging_surface.h"
+#include "session/worker_thread.h"
 
 void BeginSlideChoices(SlideshowSession& session) {
   const SlidePhoto photo{session.staged.orientation, session.staged.fitMode, session.staged.landscape};
@@ -30,8 +31,8 @@ void BeginSlide(SlideshowSession& session, uint32_t now) {
   session.navigating = false;
   session.shownIndex = StagedIndex(session);
   BeginSlideChoices(session);
-  BeginSlideOnDevice(session.renderer, session.stagingDC.get(), session.stagingEdge, session.slide.effectCode,
-                     session.frame);
+  TakeStagingFromLoader(session);
+  BeginSlideOnDevice(session.renderer, session.slide.effectCode, session.frame);
   session.slideStart = now;
   session.nextPhotoDue = true;
 }
@@ -41,6 +42,9 @@ void BeginSlide(SlideshowSession& session, uint32_t now) {
 void AskForNextPhoto(SlideshowSession& session) {
   if (!session.nextPhotoDue) return;
   session.nextPhotoDue = false;
+  // Without the DC the loader fails the step, and the slide after this one
+  // shows this photo again rather than nothing.
+  HandStagingToLoader(session);
   SetEvent(session.loadPhotoEvent.get());
 }
 

@@ -105,25 +105,20 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
     // Full screen, the photo gets as many texels as the screen has pixels
     // (the card and memory permitting); the preview keeps the smallest size.
     session.renderer.CreateDirect3D();
-    const int wanted = fullScreen ? session.renderer.PhotoEdgeTheCardTakes(ScreenPhotoEdge(window)) : kMinStagingEdge;
-    HRESULT staged = CreateStagingSurface(session, window, wanted);
-    if (FAILED(staged) && wanted > kMinStagingEdge) staged = CreateStagingSurface(session, window, kMinStagingEdge);
-    Check(staged);
+    session.renderer.photoEdge =
+        fullScreen ? session.renderer.PhotoEdgeTheCardTakes(ScreenPhotoEdge(window)) : kMinStagingEdge;
     Check(CreateLoaderEvents(session));
+    // The loader expands the lists while the device is made; the first photo
+    // decodes once the staging texture exists. The render thread's first
+    // frame waits for its completion, however long a sleeping disk or a run
+    // of bad files takes, while the window thread goes on (black screen,
+    // keys, music).
     Check(StartLoaderThread(session));
-
-    // The first request, before the device: the photo decodes while the
-    // device is made. The render thread's first frame waits for its
-    // completion, however long a sleeping disk or a run of bad files takes,
-    // while the window thread goes on (black screen, keys, music).
+    Check(session.renderer.Init(window));
+    Check(HandStagingToLoader(session));
     SetEvent(session.loadPhotoEvent.get());
     session.firstFrame = true;
     session.nextPhotoDue = false;
-
-    // Textures the card or memory refuses at this size come out smaller; the
-    // upload then scales.
-    session.renderer.photoEdge = session.stagingEdge;
-    Check(session.renderer.Init(window));
     session.frameInterval = session.renderer.frameInterval;
     Check(StartRenderThread(session));
   } catch (const StartFailure& failure) {

@@ -11,9 +11,9 @@
 
 #include "media/photo_fit.h"
 #include "music/music_player.h"
-#include "ownership/gdi_holders.h"
 #include "ownership/gdiplus_holders.h"
 #include "ownership/scoped_handle.h"
+#include "ownership/surface_dc.h"
 #include "ownership/timer_resolution.h"
 #include "render/render_frame.h"
 #include "render/renderer.h"
@@ -29,15 +29,10 @@ struct SlideshowSession {
   SlideshowSession& operator=(const SlideshowSession&) = delete;
 
   HWND window = nullptr;
-  // The staging surface: a stagingEdge x stagingEdge bitmap selected into a
-  // memory DC, as large as the renderer's photo texture. Both live as long as
-  // the record; the bitmap is declared first so that the DC holding it goes
-  // first.
-  GdiObject<HBITMAP> stagingBitmap;
-  MemoryDC stagingDC;
+  // The staging surface is the renderer's staging texture; stagingEdge is
+  // its side. GDI+ for the session and its graphics object on the staging
+  // DC, started by the loader at the first photo that needs them.
   int stagingEdge = 0;
-  // GDI+ for the session and its graphics object on the staging DC, started
-  // by the loader at the first photo that needs them.
   StagingGdiplus stagingGdiplus;
 
   AutoHandle loaderThread;
@@ -80,6 +75,10 @@ struct SlideshowSession {
 
   // Released by its own destructor, after the threads above have stopped.
   Renderer renderer;
+  // The staging texture's DC, held while the loader owns the surface: from
+  // the request for a photo until the render thread takes its completion and
+  // uploads it. Declared after the renderer so that it goes first.
+  SurfaceDC stagingDC;
 
   // The slide on screen: motion row, easing, fade, transition and colour
   // effect, drawn by the render thread when the slide begins.

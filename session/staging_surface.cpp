@@ -1,7 +1,5 @@
 #include "session/staging_surface.h"
 
-#include <utility>
-
 #include "media/decode_photo.h"
 #include "media/photo_fit.h"
 
@@ -17,25 +15,20 @@ const wchar_t* PhotoAtIndex(const SlideshowSession& session) {
 
 }  // namespace
 
-HRESULT CreateStagingSurface(SlideshowSession& session, HWND window, int edge) {
-  if (session.stagingDC && session.stagingBitmap && session.stagingEdge == edge) return S_OK;
-  ScopedGetDC windowDC(window);
-  if (!windowDC) return E_FAIL;
-  if (!session.stagingDC) session.stagingDC.reset(CreateCompatibleDC(windowDC.get()));
-  if (!session.stagingDC) return E_FAIL;
-  GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(windowDC.get(), edge, edge));
-  if (!bitmap) return E_FAIL;
-  // A fresh memory DC holds a stock 1 x 1 bitmap (deleting it is a no-op); a
-  // later call finds our previous bitmap, which its holder deletes.
-  HGDIOBJ previous = SelectObject(session.stagingDC.get(), bitmap.get());
-  if (previous && previous != session.stagingBitmap.get()) DeleteObject(previous);
-  session.stagingBitmap = std::move(bitmap);
-  session.stagingEdge = edge;
-  return S_OK;
+HRESULT HandStagingToLoader(SlideshowSession& session) {
+  TakeStagingFromLoader(session);
+  session.stagingEdge = session.renderer.photoEdge;
+  return session.stagingDC.Acquire(session.renderer.stagingSurface.get());
+}
+
+void TakeStagingFromLoader(SlideshowSession& session) {
+  // GDI+ keeps drawing state on the DC: its graphics object cannot outlive it.
+  session.stagingGdiplus.graphics.reset();
+  session.stagingDC.reset();
 }
 
 void StopStagingGraphics(SlideshowSession& session) {
-  session.stagingGdiplus.graphics.reset();
+  TakeStagingFromLoader(session);
   session.stagingGdiplus.token.reset();
 }
 

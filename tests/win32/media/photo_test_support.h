@@ -38,13 +38,16 @@ inline const uint32_t kRed = Rgb(255, 0, 0);
 inline const uint32_t kGreen = Rgb(0, 255, 0);
 inline const uint32_t kBlue = Rgb(0, 0, 255);
 
-// A session record with its staging surface and GDI+ started, as the running
-// saver has them.
+// A session record whose loader holds the staging surface, as the running
+// saver's does while a photo is asked for.
 class StagedSession {
  public:
   StagedSession() {
     EXPECT_NE(window_.get(), nullptr);
-    EXPECT_EQ(CreateStagingSurface(session, window_.get(), kMinStagingEdge), S_OK);
+    session.renderer.fullScreen = false;
+    session.renderer.photoEdge = kMinStagingEdge;
+    EXPECT_EQ(session.renderer.Init(window_.get()), S_OK);
+    EXPECT_EQ(HandStagingToLoader(session), S_OK);
   }
   StagedSession(const StagedSession&) = delete;
   StagedSession& operator=(const StagedSession&) = delete;

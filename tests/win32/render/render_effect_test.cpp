@@ -31,7 +31,7 @@ class EffectTest : public testing::Test {
   // The effect image of a uniformly coloured photo, at its centre.
   uint32_t EffectOf(uint32_t rgb, int effectCode) {
     staging_.Fill(rgb);
-    EXPECT_EQ(renderer_.UploadStaging(staging_.dc(), staging_.edge()), S_OK);
+    EXPECT_EQ(staging_.UploadTo(renderer_), S_OK);
     renderer_.SetWorld(1, 1, 0, 0, 0);
     EXPECT_EQ(renderer_.RenderEffect(effectCode), S_OK);
     Pixels image = ReadRenderTarget(renderer_, renderer_.effectSurface.get());
@@ -107,7 +107,7 @@ TEST_F(EffectTest, WithoutPixelShadersThePassLeavesTheEffectImageAlone) {
   EffectOf(0x808080, kEffectBlackWhite);
   renderer_.shaderLevel = 0;
   staging_.Fill(0xFF0000);
-  ASSERT_EQ(renderer_.UploadStaging(staging_.dc(), staging_.edge()), S_OK);
+  ASSERT_EQ(staging_.UploadTo(renderer_), S_OK);
   EXPECT_EQ(renderer_.RenderEffect(1), S_OK);
   Pixels image = ReadRenderTarget(renderer_, renderer_.effectSurface.get());
   ASSERT_EQ(image.width, 1024);

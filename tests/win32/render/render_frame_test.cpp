@@ -8,6 +8,7 @@
 #include "render/slide_clock.h"
 #include "session/render_thread.h"
 #include "session/slideshow_session.h"
+#include "session/staging_surface.h"
 #include "tests/win32/render/render_test_support.h"
 
 namespace {
@@ -22,8 +23,6 @@ class FrameTest : public testing::Test {
     ASSERT_EQ(hr, S_OK);
     SettleWindows();
     SlideshowSession& s = *session_;
-    s.stagingDC.reset(staging_.dc());
-    s.stagingEdge = staging_.edge();
     s.frameInterval = s.renderer.frameInterval;
     s.loadPhotoEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     s.loadCompleteEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
@@ -38,7 +37,6 @@ class FrameTest : public testing::Test {
   }
   void TearDown() override {
     if (!session_) return;
-    session_->stagingDC.release();  // the test's own surface
     session_->renderer.Release();
   }
 
@@ -52,7 +50,17 @@ class FrameTest : public testing::Test {
     s.fades[0] = fade;
     s.fadeCount = 1;
   }
-  void PhotoReady() { SetEvent(session_->loadCompleteEvent.get()); }
+  // The test's picture drawn on the staging DC the loader holds, as a decode
+  // would, and its completion. A photo the test forces in without a request
+  // takes the DC as the request would have.
+  void PhotoReady() {
+    if (!session_->stagingDC) {
+      EXPECT_EQ(HandStagingToLoader(*session_), S_OK);
+    }
+    EXPECT_TRUE(
+        BitBlt(session_->stagingDC.get(), 0, 0, staging_.edge(), staging_.edge(), staging_.dc(), 0, 0, SRCCOPY));
+    SetEvent(session_->loadCompleteEvent.get());
+  }
   bool Signalled(const AutoHandle& event) { return WaitForSingleObject(event.get(), 0) == WAIT_OBJECT_0; }
 
   // The frame RenderFrame just presented, shown by every buffer of the swap chain.
@@ -111,6 +119,7 @@ TEST_F(FrameTest, ASlideOverByItsNextFrameStillAsksForThePhotoAfterIt) {
   session_->sessionSettings.slideTime = 0;
   PhotoReady();
   ASSERT_EQ(RenderFrame(*session_), S_OK);
+  session_->slideStart = session_->slideStart - 1;  // the next frame, a clock tick later
   EXPECT_EQ(RenderFrame(*session_), E_FAIL) << "nothing staged: the last frame stays";
   EXPECT_TRUE(Signalled(session_->loadPhotoEvent));
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 void SettleWindows() {
@@ -40,6 +41,23 @@ void TestStaging::FillRect(int x0, int y0, int x1, int y1, uint32_t rgb) {
   for (int y = y0; y < y1; ++y) {
     for (int x = x0; x < x1; ++x) at(x, y) = rgb;
   }
+}
+
+HRESULT TestStaging::CopyTo(Renderer& renderer) const {
+  if (!renderer.stagingSurface || renderer.photoEdge != edge()) return E_INVALIDARG;
+  GdiFlush();
+  D3DLOCKED_RECT locked;
+  if (HRESULT hr = renderer.stagingSurface->LockRect(&locked, nullptr, 0); FAILED(hr)) return hr;
+  for (size_t y = 0; y < edge_; ++y) {
+    std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * static_cast<size_t>(locked.Pitch), bits_ + y * edge_,
+                edge_ * 4);
+  }
+  return renderer.stagingSurface->UnlockRect();
+}
+
+HRESULT TestStaging::UploadTo(Renderer& renderer) const {
+  if (HRESULT hr = CopyTo(renderer); FAILED(hr)) return hr;
+  return renderer.UploadStaging();
 }
 
 namespace {
@@ -121,6 +139,19 @@ Pixels ReadRenderTarget(Renderer& renderer, IDirect3DSurface9* surface) {
     return {};
   }
   return ReadSurface(copy.get());
+}
+
+Pixels ReadPhotoTexture(Renderer& renderer) {
+  // The card's own copy cannot be locked: it goes through a render target.
+  D3DSURFACE_DESC desc;
+  ComRef<IDirect3DSurface9> photo, target;
+  if (FAILED(renderer.photoTexture->GetSurfaceLevel(0, photo.put())) || FAILED(photo->GetDesc(&desc)) ||
+      FAILED(renderer.device->CreateRenderTarget(desc.Width, desc.Height, desc.Format, D3DMULTISAMPLE_NONE, 0, FALSE,
+                                                 target.put(), nullptr)) ||
+      FAILED(renderer.device->StretchRect(photo.get(), nullptr, target.get(), nullptr, D3DTEXF_POINT))) {
+    return {};
+  }
+  return ReadRenderTarget(renderer, target.get());
 }
 
 std::string Describe(uint32_t rgb) {

@@ -13,7 +13,8 @@
 // Call after creating a device, before the first frame whose pixels are read.
 void SettleWindows();
 
-// An edge x edge 32-bit staging surface whose pixels the test writes directly.
+// An edge x edge 32-bit picture whose pixels the test writes directly, copied
+// into a renderer's staging texture as the loader would have drawn it.
 class TestStaging {
  public:
   explicit TestStaging(int edge = 1024);
@@ -26,6 +27,10 @@ class TestStaging {
   int edge() const { return edge_; }
   void Fill(uint32_t rgb);
   void FillRect(int x0, int y0, int x1, int y1, uint32_t rgb);
+  // Into the renderer's staging texture (of the same edge); UploadTo also
+  // uploads it into the photo texture.
+  HRESULT CopyTo(Renderer& renderer) const;
+  HRESULT UploadTo(Renderer& renderer) const;
 
  private:
   size_t edge_;
@@ -47,5 +52,7 @@ struct Pixels {
 Pixels ReadScreen();
 // A render-target surface's pixels (the effect image).
 Pixels ReadRenderTarget(Renderer& renderer, IDirect3DSurface9* surface);
+// The photo texture as the card holds it.
+Pixels ReadPhotoTexture(Renderer& renderer);
 
 std::string Describe(uint32_t rgb);

@@ -6,7 +6,10 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
 
+#include "ownership/gdi_holders.h"
+#include "ownership/surface_dc.h"
 #include "render/render_maths.h"
 #include "render/renderer.h"
 #include "render/slide_motion.h"
@@ -46,7 +49,7 @@ class RendererTest : public testing::Test {
     staging_.FillRect(512, 0, 1024, 512, kGreen);
     staging_.FillRect(0, 512, 512, 1024, kBlue);
     staging_.FillRect(512, 512, 1024, 1024, kWhite);
-    ASSERT_EQ(renderer_.UploadStaging(staging_.dc(), staging_.edge()), S_OK);
+    ASSERT_EQ(staging_.UploadTo(renderer_), S_OK);
   }
 
   // Every buffer of the swap chain gets the frame, so the screen shows it
@@ -84,7 +87,7 @@ TEST_F(RendererTest, FullScreenDeviceCoversTheScreenWithTheLongerSideAs1024Units
   EXPECT_TRUE(renderer_.backBuffer);
 
   D3DSURFACE_DESC desc;
-  ASSERT_EQ(renderer_.photoSurface->GetDesc(&desc), S_OK);
+  ASSERT_EQ(renderer_.photoTexture->GetLevelDesc(0, &desc), S_OK);
   EXPECT_EQ(desc.Width, 1024u);
   EXPECT_EQ(desc.Format, D3DFMT_X8R8G8B8);
   ASSERT_EQ(renderer_.effectSurface->GetDesc(&desc), S_OK);
@@ -110,17 +113,13 @@ TEST_F(RendererTest, UploadPutsTheTopLeftPixelAtTextureOrigin) {
   staging_.at(0, 0) = kRed;
   staging_.at(1023, 1023) = kBlue;
   staging_.at(1023, 0) = kGreen;
-  ASSERT_EQ(renderer_.UploadStaging(staging_.dc(), staging_.edge()), S_OK);
-  D3DLOCKED_RECT locked;
-  ASSERT_EQ(renderer_.photoSurface->LockRect(&locked, nullptr, D3DLOCK_READONLY), S_OK);
-  auto row = [&](int y) {
-    return reinterpret_cast<const uint32_t*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
-  };
-  EXPECT_EQ(row(0)[0] & 0xFFFFFF, kRed);
-  EXPECT_EQ(row(0)[1023] & 0xFFFFFF, kGreen);
-  EXPECT_EQ(row(1023)[1023] & 0xFFFFFF, kBlue);
-  EXPECT_EQ(row(500)[500] & 0xFFFFFF, 0x102030u);
-  renderer_.photoSurface->UnlockRect();
+  ASSERT_EQ(staging_.UploadTo(renderer_), S_OK);
+  const Pixels texture = ReadPhotoTexture(renderer_);
+  ASSERT_EQ(texture.width, 1024);
+  EXPECT_EQ(texture.at(0, 0), kRed);
+  EXPECT_EQ(texture.at(1023, 0), kGreen);
+  EXPECT_EQ(texture.at(1023, 1023), kBlue);
+  EXPECT_EQ(texture.at(500, 500), 0x102030u);
 }
 
 TEST_F(RendererTest, IdentityWorldShowsThePhotoUprightAcrossTheWidth) {
@@ -166,7 +165,7 @@ TEST_F(RendererTest, QuarterTurnClockwiseForOrientationSix) {
 TEST_F(RendererTest, MotionRowPutsAMarkerWhereTheWorldTransformSays) {
   staging_.Fill(0x204060);
   staging_.FillRect(600, 560, 632, 592, kYellow);  // 32 x 32 texels centred on (616, 576)
-  ASSERT_EQ(renderer_.UploadStaging(staging_.dc(), staging_.edge()), S_OK);
+  ASSERT_EQ(staging_.UploadTo(renderer_), S_OK);
   // Row 13 at its end: scale 1.5, offset (256, 256).
   const float* row = MotionTable[13];
   renderer_.SetWorld(row[4], row[5], row[6], row[7], 0);
@@ -264,7 +263,7 @@ TEST(RendererLifecycle, ScreenSizedTexturesTakeTheWholeStagingSurfaceAndSmallerO
   TestStaging staging(2048);
   staging.Fill(0x202020);
   staging.at(2047, 2047) = 0xE0E0E0;
-  ASSERT_EQ(renderer.UploadStaging(staging.dc(), staging.edge()), S_OK);
+  ASSERT_EQ(staging.UploadTo(renderer), S_OK);
   renderer.SetWorld(1, 1, 0, 0, 0);
   ASSERT_EQ(renderer.RenderEffect(kEffectBlackWhite), S_OK);
   Pixels image = ReadRenderTarget(renderer, renderer.effectSurface.get());
@@ -274,12 +273,27 @@ TEST(RendererLifecycle, ScreenSizedTexturesTakeTheWholeStagingSurfaceAndSmallerO
 
   EXPECT_EQ(renderer.Release(), S_OK);
 
-  // Textures the card made smaller than the staging surface take it whole, scaled.
+  // A smaller show stages smaller. The loader draws in system memory through
+  // the DC, which no lock records, and the card samples its own copy: no
+  // managed texture keeps a second one.
   renderer.photoEdge = kMinStagingEdge;
   ASSERT_EQ(renderer.Init(window.get()), S_OK);
   EXPECT_FLOAT_EQ(renderer.quad[1].u0, 0.5f / 1024);
-  staging.FillRect(1024, 1024, 2048, 2048, 0xE0E0E0);
-  ASSERT_EQ(renderer.UploadStaging(staging.dc(), staging.edge()), S_OK);
+  for (auto [texture, pool] : {std::pair{renderer.stagingTexture.get(), D3DPOOL_SYSTEMMEM},
+                               std::pair{renderer.photoTexture.get(), D3DPOOL_DEFAULT}}) {
+    ASSERT_EQ(texture->GetLevelDesc(0, &desc), S_OK);
+    EXPECT_EQ(desc.Pool, pool);
+    EXPECT_EQ(desc.Width, 1024u);
+  }
+  {
+    SurfaceDC dc;
+    ASSERT_EQ(dc.Acquire(renderer.stagingSurface.get()), S_OK);
+    const RECT all{0, 0, 1024, 1024}, corner{512, 512, 1024, 1024};
+    GdiObject<HBRUSH> dark(CreateSolidBrush(RGB(0x20, 0x20, 0x20))), light(CreateSolidBrush(RGB(0xE0, 0xE0, 0xE0)));
+    ::FillRect(dc.get(), &all, dark.get());
+    ::FillRect(dc.get(), &corner, light.get());
+  }
+  ASSERT_EQ(renderer.UploadStaging(), S_OK);
   ASSERT_EQ(renderer.RenderEffect(kEffectBlackWhite), S_OK);
   image = ReadRenderTarget(renderer, renderer.effectSurface.get());
   ASSERT_EQ(image.width, 1024);
