@@ -12,5 +12,5 @@ for screen in ${BRINDORA_SCREENS:-1920x1080 3840x2160}; do
   echo "== screen $screen"
   BRINDORA_SCREEN=$screen BRINDORA_BENCH_PRESET=$preset BRINDORA_BENCH_BUILD=$build \
     "$root/bench/run_saver_bench.sh" --only memory
-  BRINDORA_SCREEN=$screen "$root/bench/run_renderer_bench.sh" "$build" | grep -E "^screen|UploadStaging|changes the slide"
+  BRINDORA_SCREEN=$screen "$root/bench/run_renderer_bench.sh" "$build" | grep -E "^screen|UploadStaging|slide change"
 done

@@ -215,6 +215,7 @@ HRESULT Renderer::InitTextures(const D3DCAPS9& caps) {
   }
   FillToneCurve();
   if (HRESULT hr = device->SetTexture(2, toneTexture.get()); FAILED(hr)) return hr;
+  if (FAILED(device->CreateQuery(D3DQUERYTYPE_EVENT, uploadDone.put()))) uploadDone.reset();
   // Black at once: until the first photo is drawn (or when there is none) the
   // screen would otherwise keep showing the desktop.
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
@@ -261,7 +262,13 @@ HRESULT Renderer::UploadStaging() {
   if (!stagingTexture || !photoTexture) return E_FAIL;
   // Drawing through a DC is not a lock: the copy would skip what it wrote.
   if (HRESULT hr = stagingTexture->AddDirtyRect(nullptr); FAILED(hr)) return hr;
-  return device->UpdateTexture(stagingTexture.get(), photoTexture.get());
+  if (HRESULT hr = device->UpdateTexture(stagingTexture.get(), photoTexture.get()); FAILED(hr)) return hr;
+  if (uploadDone) uploadDone->Issue(D3DISSUE_END);
+  return S_OK;
+}
+
+bool Renderer::StagingInUse() const {
+  return uploadDone && uploadDone->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE;
 }
 
 HRESULT Renderer::DrawFrame() {
@@ -279,6 +286,7 @@ HRESULT Renderer::DrawFrame() {
 
 HRESULT Renderer::Release() {
   if (device) device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+  uploadDone.reset();
   stagingSurface.reset();
   stagingTexture.reset();
   photoTexture.reset();

@@ -37,10 +37,12 @@ void BeginSlide(SlideshowSession& session, uint32_t now) {
   session.nextPhotoDue = true;
 }
 
-// On the frame after a slide change (however short the slide), the request
-// for the photo after it.
+// Once the card has taken the slide's photo over (a frame after the change at
+// the earliest, however short the slide), the request for the photo after
+// it. Asked earlier, the loader's hold on the staging texture would make the
+// frames wait for the copy.
 void AskForNextPhoto(SlideshowSession& session) {
-  if (!session.nextPhotoDue) return;
+  if (!session.nextPhotoDue || session.renderer.StagingInUse()) return;
   session.nextPhotoDue = false;
   // Without the DC the loader fails the step, and the slide after this one
   // shows this photo again rather than nothing.

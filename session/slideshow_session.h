@@ -109,8 +109,9 @@ struct SlideshowSession {
   bool navigating = false;
   uint32_t navigationTarget = 0;
   // A slide has begun and the photo after it is yet to be asked for: the
-  // request waits one frame, so that its decode does not compete with the
-  // slide change's upload. Render thread only.
+  // request waits until the card has taken this photo over (a frame at
+  // least), so that the loader's hold on the staging texture never makes a
+  // frame wait for the copy. Render thread only.
   bool nextPhotoDue = false;
 
   // The configured entries, expanded into the file lists by the loader
