@@ -9,11 +9,15 @@
 
 namespace {
 
-// The texels a show on the window's monitor wants.
-int ScreenPhotoEdge(HWND window) {
+// The texels a show on the device's monitor wants. The full-screen window
+// spans every monitor, so the monitor holding most of it may be another one
+// (a 4K screen beside a 1080p primary): the adapter's own monitor decides.
+int ScreenPhotoEdge(IDirect3D9* d3d, HWND window) {
+  HMONITOR monitor = d3d ? d3d->GetAdapterMonitor(D3DADAPTER_DEFAULT) : nullptr;
+  if (!monitor) monitor = MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info)) return kMinStagingEdge;
+  if (!GetMonitorInfoW(monitor, &info)) return kMinStagingEdge;
   return PhotoEdgeFor(static_cast<uint32_t>(info.rcMonitor.right - info.rcMonitor.left),
                       static_cast<uint32_t>(info.rcMonitor.bottom - info.rcMonitor.top));
 }
@@ -106,7 +110,8 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
     // (the card and memory permitting); the preview keeps the smallest size.
     session.renderer.CreateDirect3D();
     session.renderer.photoEdge =
-        fullScreen ? session.renderer.PhotoEdgeTheCardTakes(ScreenPhotoEdge(window)) : kMinStagingEdge;
+        fullScreen ? session.renderer.PhotoEdgeTheCardTakes(ScreenPhotoEdge(session.renderer.d3d.get(), window))
+                   : kMinStagingEdge;
     Check(CreateLoaderEvents(session));
     // The loader expands the lists while the device is made; the first photo
     // decodes once the staging texture exists. The render thread's first
