@@ -74,7 +74,8 @@ gp::GpStatus DrawThroughGdiplus(const StagingTarget& target, gp::GpImage* image,
 // The picture as one of the decoders has it: a JPEG from libjpeg-turbo (or a
 // run-length bitmap from GDI), a photo through WIC, or a GDI+ image.
 struct OpenedPhoto {
-  std::optional<ScaledJpeg> jpeg;
+  LibjpegPhoto libjpeg;
+  std::optional<ScaledJpeg> runLength;
   std::optional<WicPhoto> wic;
   GdiplusImage image;
   UINT width = 0;
@@ -82,24 +83,33 @@ struct OpenedPhoto {
   int32_t orientation = 0;
 };
 
-// A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs, a
-// run-length bitmap from GDI, anything else (and a JPEG libjpeg-turbo
-// refuses) from WIC, and what no WIC codec reads (a metafile) from GDI+.
-void OpenPhoto(bool ownDecoders, const wchar_t* path, int fitMode, const StagingTarget& target, OpenedPhoto& photo) {
-  if (ownDecoders) {
-    photo.jpeg = LoadScaledJpeg(path, fitMode, target.edge);
-    if (!photo.jpeg) photo.jpeg = LoadRunLengthBitmap(path);
-    if (photo.jpeg) {
-      photo.width = photo.jpeg->width;
-      photo.height = photo.jpeg->height;
-      photo.orientation = photo.jpeg->orientation;
-      return;
-    }
+// A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs,
+// and a run-length bitmap from GDI.
+void OpenOwnDecoders(const wchar_t* path, int fitMode, const StagingTarget& target, OpenedPhoto& photo) {
+  photo.libjpeg = LoadJpeg(path, fitMode, target.edge);
+  if (photo.libjpeg.rows) {
+    const JpegHeader& header = photo.libjpeg.rows->Header();
+    photo.width = header.width;
+    photo.height = header.height;
+    photo.orientation = header.orientation;
+    return;
   }
+  if (!photo.libjpeg.whole) photo.runLength = LoadRunLengthBitmap(path);
+  const std::optional<ScaledJpeg>& whole = photo.libjpeg.whole ? photo.libjpeg.whole : photo.runLength;
+  if (whole) {
+    photo.width = whole->width;
+    photo.height = whole->height;
+    photo.orientation = whole->orientation;
+  }
+}
+
+// Anything else (and a JPEG libjpeg-turbo refuses) from WIC, and what no WIC
+// codec reads (a metafile) from GDI+.
+void OpenOtherDecoders(bool wic, const wchar_t* path, const StagingTarget& target, OpenedPhoto& photo) {
   // A header declaring more pixels than memory holds is refused before any
   // codec allocates for it.
   if (!PhotoFitsMemory(path)) return;
-  if (ownDecoders) photo.wic = OpenWicPhoto(path);
+  if (wic) photo.wic = OpenWicPhoto(path);
   if (photo.wic) {
     photo.width = photo.wic->width;
     photo.height = photo.wic->height;
@@ -114,21 +124,20 @@ void OpenPhoto(bool ownDecoders, const wchar_t* path, int fitMode, const Staging
   gpx::GdipGetImageHeight(photo.image.get(), &photo.height);
 }
 
-bool DrawPhoto(const StagingTarget& target, const OpenedPhoto& photo, SourceRect source, FitRect rect) {
-  if (photo.jpeg) return DrawScaledJpeg(target.dc, *photo.jpeg, source.x, source.y, source.width, source.height, rect);
+bool DrawPhoto(const StagingTarget& target, OpenedPhoto& photo, SourceRect source, FitRect rect) {
+  if (photo.libjpeg.rows) return DrawJpegRows(target.dc, *photo.libjpeg.rows, source, rect);
+  if (photo.libjpeg.whole) return DrawScaledJpeg(target.dc, *photo.libjpeg.whole, source, rect);
+  if (photo.runLength) return DrawScaledJpeg(target.dc, *photo.runLength, source, rect);
   if (photo.wic) return DrawWicPhoto(target.dc, *photo.wic, source, rect);
   return photo.image.get() && DrawThroughGdiplus(target, photo.image.get(), source, rect) == gp::Ok;
 }
 
-HRESULT DecodeWith(bool ownDecoders, const wchar_t* path, const StagingTarget& target, int fitMode,
-                   PhotoLayout& layout) {
-  layout.orientation = 0;
-  if (!path || !target.dc) return E_INVALIDARG;
-  OpenedPhoto photo;
-  OpenPhoto(ownDecoders, path, fitMode, target, photo);
+// Black first, then the picture in the fit; layout.orientation is the photo's
+// whatever happens, the rest of layout only once the picture is drawn.
+bool DrawFitted(const StagingTarget& target, OpenedPhoto& photo, int fitMode, PhotoLayout& layout) {
   layout.orientation = photo.orientation;
   const UINT width = photo.width, height = photo.height;
-  if (width == 0 || height == 0) return E_FAIL;
+  if (width == 0 || height == 0) return false;
 
   // The fit is the caller's only once the picture is on the surface.
   PhotoLayout drawn = layout;
@@ -149,9 +158,24 @@ HRESULT DecodeWith(bool ownDecoders, const wchar_t* path, const StagingTarget& t
     drawn.landscape = LetterboxLandscape(width, height, layout.orientation);
     ok = DrawPhoto(target, photo, {0, 0, double(width), double(height)}, LetterboxRect(width, height, edge));
   }
-  if (!ok) return E_FAIL;
-  layout = drawn;
-  return S_OK;
+  if (ok) layout = drawn;
+  return ok;
+}
+
+HRESULT DecodeWith(bool ownDecoders, const wchar_t* path, const StagingTarget& target, int fitMode,
+                   PhotoLayout& layout) {
+  layout.orientation = 0;
+  if (!path || !target.dc) return E_INVALIDARG;
+  OpenedPhoto photo;
+  if (ownDecoders) OpenOwnDecoders(path, fitMode, target, photo);
+  if (photo.width == 0) OpenOtherDecoders(ownDecoders, path, target, photo);
+  if (DrawFitted(target, photo, fitMode, layout)) return S_OK;
+  if (!photo.libjpeg.rows) return E_FAIL;
+  // libjpeg-turbo refused the file part-way through drawing it: the next
+  // decoder draws all of it again.
+  OpenedPhoto next;
+  OpenOtherDecoders(true, path, target, next);
+  return DrawFitted(target, next, fitMode, layout) ? S_OK : E_FAIL;
 }
 
 }  // namespace
