@@ -5,6 +5,27 @@
 
 #include "media/resample_kernels.h"
 
+namespace {
+
+void PadTaps(FixedTaps& taps, uint32_t limit) {
+  uint32_t most = 0;
+  for (const TapSpan& span : taps.spans) most = std::max(most, span.count);
+  const uint32_t padded = (most + 1) & ~1u;
+  if (padded > limit) return;
+  taps.padded = padded;
+  taps.paddedFirst.reserve(taps.spans.size());
+  taps.paddedWeights.assign(taps.spans.size() * padded, 0);
+  int16_t* weights = taps.paddedWeights.data();
+  for (const TapSpan& span : taps.spans) {
+    const uint32_t first = std::min(span.first, limit - padded);
+    taps.paddedFirst.push_back(first);
+    std::copy_n(taps.weights.begin() + span.offset, span.count, weights + (span.first - first));
+    weights += padded;
+  }
+}
+
+}  // namespace
+
 // A tent as wide as one target pixel's footprint on either side of its centre
 // (at least one source pixel, so that enlarging interpolates). It reads only
 // the rectangle asked for, repeating its edge pixels: a crop shows nothing of
@@ -44,6 +65,7 @@ FixedTaps TentTaps(double start, double length, uint32_t count, uint32_t limit) 
     const auto largest = std::max_element(taps.weights.begin() + span.offset, taps.weights.end());
     *largest = static_cast<int16_t>(*largest + kWeightOne - total);
   }
+  PadTaps(taps, limit);
   return taps;
 }
 
