@@ -43,7 +43,7 @@ FixedTaps TentTaps(double start, double length, uint32_t count, uint32_t limit) 
     const double centre = start + step * (i + 0.5);
     const auto from = static_cast<int64_t>(std::floor(centre - support - 0.5));
     const auto to = static_cast<int64_t>(std::ceil(centre + support - 0.5));
-    const int64_t first = std::clamp(from, low, high);
+    int64_t first = std::clamp(from, low, high);
     weights.assign(static_cast<size_t>(std::clamp(to, low, high) - first + 1), 0.0);
     double sum = 0;
     for (int64_t j = from; j <= to; ++j) {
@@ -52,6 +52,12 @@ FixedTaps TentTaps(double start, double length, uint32_t count, uint32_t limit) 
       weights[static_cast<size_t>(std::clamp(j, low, high) - first)] += w;
       sum += w;
     }
+    // The tent's ends touch pixels it gives no weight: reading them would
+    // only cost (enlarging, two of every four).
+    while (weights.size() > 1 && weights.back() == 0) weights.pop_back();
+    const auto unused = std::find_if(weights.begin(), weights.end() - 1, [](double w) { return w != 0; });
+    first += unused - weights.begin();
+    weights.erase(weights.begin(), unused);
     // Rounded to fixed point, the largest weight takes the rounding's remainder
     // so that the weights sum to one exactly and a flat picture stays flat.
     TapSpan& span = taps.spans[i];
@@ -111,8 +117,9 @@ bool ResampleTentBandsWith(const ResampleKernels& kernels, const PixelRows& sour
   std::vector<const uint32_t*> lines(ringRows);
   uint32_t nextRow = rows.spans.front().first;
 
-  // About a megabyte of target rows at a time.
-  const uint32_t bandRows = std::clamp<uint32_t>((1u << 18) / targetWidth, 1, targetHeight);
+  // A quarter of a megabyte of target rows at a time: they are still in the
+  // cache when GDI copies them.
+  const uint32_t bandRows = std::clamp<uint32_t>((1u << 16) / targetWidth, 1, targetHeight);
   std::vector<uint32_t> target(size_t{targetWidth} * bandRows);
   for (uint32_t ty = 0; ty < targetHeight; ++ty) {
     const TapSpan& span = rows.spans[ty];
