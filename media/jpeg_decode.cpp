@@ -20,7 +20,7 @@ bool AllocatePixels(std::vector<uint8_t>& pixels, size_t bytes) noexcept {
 }  // namespace
 
 std::optional<ScaledJpeg> DecodeScaledJpeg(std::FILE* file, int fitMode, int edge, size_t memoryLimit) {
-  const std::unique_ptr<JpegRows> rows = JpegRows::Open(file, fitMode, edge, memoryLimit);
+  std::optional<JpegRows> rows = JpegRows::Open(file, fitMode, edge, memoryLimit);
   if (!rows) return std::nullopt;
   const JpegHeader& header = rows->Header();
   ScaledJpeg out;

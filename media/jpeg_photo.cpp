@@ -18,7 +18,7 @@ SourceRect ScaledRect(SourceRect source, uint32_t width, uint32_t height, uint32
 }  // namespace
 
 LibjpegPhoto LoadJpeg(const wchar_t* path, int fitMode, int edge) {
-  LibjpegPhoto photo{OpenPhotoFile(path), nullptr, std::nullopt};
+  LibjpegPhoto photo{OpenPhotoFile(path), std::nullopt, std::nullopt};
   if (!photo.file) return photo;
   // libjpeg reads 4 KB at a time; fewer, larger reads are much cheaper under Wine.
   std::setvbuf(photo.file.get(), nullptr, _IOFBF, 1 << 16);

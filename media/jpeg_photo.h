@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <optional>
 
 #include "media/jpeg_decode.h"
@@ -21,7 +20,7 @@
 // refuses its header.
 struct LibjpegPhoto {
   PhotoFile file;  // declared first: the rows read it to their end
-  std::unique_ptr<JpegRows> rows;
+  std::optional<JpegRows> rows;
   std::optional<ScaledJpeg> whole;
 };
 

@@ -127,9 +127,11 @@ struct JpegRows::State {
 
 JpegRows::JpegRows(std::unique_ptr<State> state) : state_(std::move(state)) {}
 JpegRows::~JpegRows() = default;
+JpegRows::JpegRows(JpegRows&&) noexcept = default;
+JpegRows& JpegRows::operator=(JpegRows&&) noexcept = default;
 
-std::unique_ptr<JpegRows> JpegRows::Open(std::FILE* file, int fitMode, int edge, size_t memoryLimit) {
-  if (!file) return nullptr;
+std::optional<JpegRows> JpegRows::Open(std::FILE* file, int fitMode, int edge, size_t memoryLimit) {
+  if (!file) return std::nullopt;
   auto state = std::make_unique<State>();
   jpeg_decompress_struct* cinfo = &state->cinfo;
   const bool opened = Guarded(state->trap, [&] {
@@ -140,7 +142,7 @@ std::unique_ptr<JpegRows> JpegRows::Open(std::FILE* file, int fitMode, int edge,
     jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(cinfo, TRUE);
   });
-  if (!opened) return nullptr;
+  if (!opened) return std::nullopt;
   JpegHeader& header = state->header;
   header.width = cinfo->image_width;
   header.height = cinfo->image_height;
@@ -150,11 +152,11 @@ std::unique_ptr<JpegRows> JpegRows::Open(std::FILE* file, int fitMode, int edge,
   // GDI+ under Wine turns CMYK into the wrong colours: both four-colour kinds are ours.
   state->cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
   cinfo->out_color_space = state->cmyk ? JCS_CMYK : JCS_EXT_BGRX;
-  if (!Guarded(state->trap, [&] { jpeg_start_decompress(cinfo); })) return nullptr;
+  if (!Guarded(state->trap, [&] { jpeg_start_decompress(cinfo); })) return std::nullopt;
   header.scaledWidth = cinfo->output_width;
   header.scaledHeight = cinfo->output_height;
-  if (header.scaledWidth == 0 || header.scaledHeight == 0) return nullptr;
-  return std::unique_ptr<JpegRows>(new JpegRows(std::move(state)));
+  if (header.scaledWidth == 0 || header.scaledHeight == 0) return std::nullopt;
+  return JpegRows(std::move(state));
 }
 
 const JpegHeader& JpegRows::Header() const { return state_->header; }

@@ -2,13 +2,15 @@
 // A JPEG decoded by libjpeg-turbo a few rows at a time, shrunk by its DCT
 // scaling as far as the fit onto the staging surface allows, for the filter to
 // read top to bottom: a photo of any size costs a few of its rows of memory
-// (fresh memory for a whole decoded photo costs as much as decoding it). No
+// (fresh memory for a whole decoded photo costs as much as decoding it), but
+// for a progressive file's coefficients, which libjpeg-turbo keeps whole. No
 // <windows.h>: the caller opens the file.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 struct JpegHeader {
   uint32_t width = 0;  // the picture as stored
@@ -20,14 +22,14 @@ struct JpegHeader {
 
 class JpegRows {
  public:
-  // Null when libjpeg-turbo refuses the file's header (not a JPEG, damaged,
-  // or its working memory beyond `memoryLimit`). `edge` is the staging
-  // surface's, which sets how far the picture may shrink. `file` stays open
-  // and the caller's while the rows are read.
-  static std::unique_ptr<JpegRows> Open(std::FILE* file, int fitMode, int edge, size_t memoryLimit);
+  // nullopt when libjpeg-turbo refuses the file's header (not a JPEG,
+  // damaged, or its working memory beyond `memoryLimit`). `edge` is the
+  // staging surface's, which sets how far the picture may shrink. `file`
+  // stays open and the caller's while the rows are read.
+  static std::optional<JpegRows> Open(std::FILE* file, int fitMode, int edge, size_t memoryLimit);
   ~JpegRows();
-  JpegRows(const JpegRows&) = delete;
-  JpegRows& operator=(const JpegRows&) = delete;
+  JpegRows(JpegRows&&) noexcept;
+  JpegRows& operator=(JpegRows&&) noexcept;
 
   const JpegHeader& Header() const;
 
