@@ -134,8 +134,8 @@ bool DrawPhoto(const StagingTarget& target, OpenedPhoto& photo, SourceRect sourc
 
 // Black beside the picture, and under it too where GDI+ draws: a metafile
 // or transparency leaves parts of it unset, which must not show an earlier
-// photo. Our filter sets every pixel of its rectangle, so filling under it
-// only writes the surface twice (a quarter of the decode on the largest).
+// photo. Our filter sets every pixel of its rectangle: black under it would
+// only write the largest surface twice.
 void FillAround(HDC dc, int edge, FitRect picture, bool under) {
   const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   RECT all;

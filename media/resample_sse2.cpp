@@ -154,7 +154,8 @@ void AcrossSse2(const uint32_t* line, const FixedTaps& taps, uint32_t* out) {
   }
 }
 
-// Weights w0, w1 as one 32-bit lane, for WeightPair's broadcast.
+// Weights w0, w1 of rows k and k + 1 as one 32-bit lane; w1 is 0 past the
+// last row.
 int32_t PairOf(const int16_t* weights, uint32_t k, uint32_t count) {
   const auto w1 = static_cast<uint16_t>(k + 1 < count ? weights[k + 1] : 0);
   return static_cast<int32_t>(static_cast<uint16_t>(weights[k]) | static_cast<uint32_t>(w1) << 16);
