@@ -117,9 +117,8 @@ bool ResampleTentBandsWith(const ResampleKernels& kernels, const PixelRows& sour
   std::vector<const uint32_t*> lines(ringRows);
   uint32_t nextRow = rows.spans.front().first;
 
-  // A quarter of a megabyte of target rows at a time: they are still in the
-  // cache when GDI copies them.
-  const uint32_t bandRows = std::clamp<uint32_t>((1u << 16) / targetWidth, 1, targetHeight);
+  // About a megabyte of target rows at a time.
+  const uint32_t bandRows = std::clamp<uint32_t>((1u << 18) / targetWidth, 1, targetHeight);
   std::vector<uint32_t> target(size_t{targetWidth} * bandRows);
   for (uint32_t ty = 0; ty < targetHeight; ++ty) {
     const TapSpan& span = rows.spans[ty];
