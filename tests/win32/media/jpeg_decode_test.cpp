@@ -180,16 +180,23 @@ TEST_F(JpegDecodeTest, DecodesAtTheSmallestScaleThatCoversTheFit) {
   EXPECT_EQ(bands->scaledHeight, 1000u);
   EXPECT_EQ(bands->pixels.size(), size_t{750} * 1000 * 4);
 
-  // The stripes land where the full-size PNG's do: rows 128 and 896.
-  ASSERT_EQ(Decode(Fixture(L"jpeg\\bands_3000x4000.jpg"), 1), S_OK);
-  const std::vector<uint32_t> pixels = staged_.Pixels();
-  auto at = [&](int x, int y) { return pixels[size_t(y) * kMinStagingEdge + x]; };
-  EXPECT_TRUE(Near(at(512, 60), kRed, 8)) << std::hex << at(512, 60);
-  EXPECT_TRUE(Near(at(512, 512), kGreen, 8)) << std::hex << at(512, 512);
-  EXPECT_TRUE(Near(at(512, 960), kBlue, 8)) << std::hex << at(512, 960);
-  EXPECT_EQ(at(100, 512), kBlack);
-  EXPECT_EQ(at(923, 512), kBlack);
-  EXPECT_FALSE(staged_.session.staged.landscape);
+  // The stripes land where the full-size PNG's do: rows 128 and 896; the
+  // square crop (rows 500 to 3500) is green. A progressive file's rows come
+  // from coefficients held whole, and are skipped above the crop otherwise.
+  for (const std::wstring name : {L"jpeg\\bands_3000x4000.jpg", L"jpeg\\bands_3000x4000_progressive.jpg"}) {
+    ASSERT_EQ(Decode(Fixture(name), 1), S_OK) << testing::PrintToString(name);
+    std::vector<uint32_t> pixels = staged_.Pixels();
+    auto at = [&](int x, int y) { return pixels[size_t(y) * kMinStagingEdge + x]; };
+    EXPECT_TRUE(Near(at(512, 60), kRed, 8)) << std::hex << at(512, 60);
+    EXPECT_TRUE(Near(at(512, 512), kGreen, 8)) << std::hex << at(512, 512);
+    EXPECT_TRUE(Near(at(512, 960), kBlue, 8)) << std::hex << at(512, 960);
+    EXPECT_EQ(at(100, 512), kBlack);
+    EXPECT_EQ(at(923, 512), kBlack);
+    EXPECT_FALSE(staged_.session.staged.landscape);
+    ASSERT_EQ(Decode(Fixture(name), kFitSquareCrop), S_OK) << testing::PrintToString(name);
+    pixels = staged_.Pixels();
+    for (int y : {60, 512, 960}) EXPECT_TRUE(Near(at(512, y), kGreen, 8)) << std::hex << at(512, y);
+  }
 }
 
 TEST_F(JpegDecodeTest, EveryOrientationIsReadFromTheFilesOwnExif) {
