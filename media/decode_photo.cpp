@@ -74,7 +74,8 @@ gp::GpStatus DrawThroughGdiplus(const StagingTarget& target, gp::GpImage* image,
 // The picture as one of the decoders has it: a JPEG from libjpeg-turbo (or a
 // run-length bitmap from GDI), a photo through WIC, or a GDI+ image.
 struct OpenedPhoto {
-  std::optional<ScaledJpeg> jpeg;
+  LibjpegPhoto libjpeg;
+  std::optional<ScaledJpeg> runLength;
   std::optional<WicPhoto> wic;
   GdiplusImage image;
   UINT width = 0;
@@ -82,24 +83,33 @@ struct OpenedPhoto {
   int32_t orientation = 0;
 };
 
-// A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs, a
-// run-length bitmap from GDI, anything else (and a JPEG libjpeg-turbo
-// refuses) from WIC, and what no WIC codec reads (a metafile) from GDI+.
-void OpenPhoto(bool ownDecoders, const wchar_t* path, int fitMode, const StagingTarget& target, OpenedPhoto& photo) {
-  if (ownDecoders) {
-    photo.jpeg = LoadScaledJpeg(path, fitMode, target.edge);
-    if (!photo.jpeg) photo.jpeg = LoadRunLengthBitmap(path);
-    if (photo.jpeg) {
-      photo.width = photo.jpeg->width;
-      photo.height = photo.jpeg->height;
-      photo.orientation = photo.jpeg->orientation;
-      return;
-    }
+// A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs,
+// and a run-length bitmap from GDI.
+void OpenOwnDecoders(const wchar_t* path, int fitMode, const StagingTarget& target, OpenedPhoto& photo) {
+  photo.libjpeg = LoadJpeg(path, fitMode, target.edge);
+  if (photo.libjpeg.rows) {
+    const JpegHeader& header = photo.libjpeg.rows->Header();
+    photo.width = header.width;
+    photo.height = header.height;
+    photo.orientation = header.orientation;
+    return;
   }
+  if (!photo.libjpeg.whole) photo.runLength = LoadRunLengthBitmap(path);
+  const std::optional<ScaledJpeg>& whole = photo.libjpeg.whole ? photo.libjpeg.whole : photo.runLength;
+  if (whole) {
+    photo.width = whole->width;
+    photo.height = whole->height;
+    photo.orientation = whole->orientation;
+  }
+}
+
+// Anything else (and a JPEG libjpeg-turbo refuses) from WIC, and what no WIC
+// codec reads (a metafile) from GDI+.
+void OpenOtherDecoders(bool wic, const wchar_t* path, const StagingTarget& target, OpenedPhoto& photo) {
   // A header declaring more pixels than memory holds is refused before any
   // codec allocates for it.
   if (!PhotoFitsMemory(path)) return;
-  if (ownDecoders) photo.wic = OpenWicPhoto(path);
+  if (wic) photo.wic = OpenWicPhoto(path);
   if (photo.wic) {
     photo.width = photo.wic->width;
     photo.height = photo.wic->height;
@@ -114,10 +124,62 @@ void OpenPhoto(bool ownDecoders, const wchar_t* path, int fitMode, const Staging
   gpx::GdipGetImageHeight(photo.image.get(), &photo.height);
 }
 
-bool DrawPhoto(const StagingTarget& target, const OpenedPhoto& photo, SourceRect source, FitRect rect) {
-  if (photo.jpeg) return DrawScaledJpeg(target.dc, *photo.jpeg, source.x, source.y, source.width, source.height, rect);
+bool DrawPhoto(const StagingTarget& target, OpenedPhoto& photo, SourceRect source, FitRect rect) {
+  if (photo.libjpeg.rows) return DrawJpegRows(target.dc, *photo.libjpeg.rows, source, rect);
+  if (photo.libjpeg.whole) return DrawScaledJpeg(target.dc, *photo.libjpeg.whole, source, rect);
+  if (photo.runLength) return DrawScaledJpeg(target.dc, *photo.runLength, source, rect);
   if (photo.wic) return DrawWicPhoto(target.dc, *photo.wic, source, rect);
   return photo.image.get() && DrawThroughGdiplus(target, photo.image.get(), source, rect) == gp::Ok;
+}
+
+// Black beside the picture, and under it too where GDI+ draws: a metafile
+// or transparency leaves parts of it unset, which must not show an earlier
+// photo. Our filter sets every pixel of its rectangle: black under it would
+// only write the largest surface twice.
+void FillAround(HDC dc, int edge, FitRect picture, bool under) {
+  const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  RECT all;
+  SetRect(&all, 0, 0, edge, edge);
+  if (under) {
+    FillRect(dc, &all, black);
+    return;
+  }
+  const int right = picture.x + picture.width, bottom = picture.y + picture.height;
+  const RECT beside[] = {{0, 0, edge, picture.y},
+                         {0, bottom, edge, edge},
+                         {0, picture.y, picture.x, bottom},
+                         {right, picture.y, edge, bottom}};
+  for (const RECT& r : beside) {
+    if (r.right > r.left && r.bottom > r.top) FillRect(dc, &r, black);
+  }
+}
+
+// Black and the picture in the fit; layout.orientation is the photo's
+// whatever happens, the rest of layout only once the picture is drawn.
+bool DrawFitted(const StagingTarget& target, OpenedPhoto& photo, int fitMode, PhotoLayout& layout) {
+  layout.orientation = photo.orientation;
+  const UINT width = photo.width, height = photo.height;
+  if (width == 0 || height == 0) return false;
+
+  // The fit is the caller's only once the picture is on the surface.
+  PhotoLayout drawn = layout;
+  drawn.fitMode = fitMode;
+  const int edge = target.edge;
+  SourceRect source{0, 0, double(width), double(height)};
+  FitRect rect;
+  if (fitMode == kFitSquareCrop) {
+    drawn.landscape = true;
+    const SourceSquare square = CropSquare(width, height);
+    source = {double(square.x), double(square.y), double(square.side), double(square.side)};
+    rect = {0, 0, edge, edge};
+  } else {
+    drawn.landscape = LetterboxLandscape(width, height, layout.orientation);
+    rect = LetterboxRect(width, height, edge);
+  }
+  FillAround(target.dc, edge, rect, photo.image.get() != nullptr);
+  const bool ok = DrawPhoto(target, photo, source, rect);
+  if (ok) layout = drawn;
+  return ok;
 }
 
 HRESULT DecodeWith(bool ownDecoders, const wchar_t* path, const StagingTarget& target, int fitMode,
@@ -125,33 +187,15 @@ HRESULT DecodeWith(bool ownDecoders, const wchar_t* path, const StagingTarget& t
   layout.orientation = 0;
   if (!path || !target.dc) return E_INVALIDARG;
   OpenedPhoto photo;
-  OpenPhoto(ownDecoders, path, fitMode, target, photo);
-  layout.orientation = photo.orientation;
-  const UINT width = photo.width, height = photo.height;
-  if (width == 0 || height == 0) return E_FAIL;
-
-  // The fit is the caller's only once the picture is on the surface.
-  PhotoLayout drawn = layout;
-  drawn.fitMode = fitMode;
-  const int edge = target.edge;
-  // Black first, in either fit: a picture that leaves parts of itself unset (a
-  // metafile, transparency) must not show an earlier photo through them.
-  RECT surface;
-  SetRect(&surface, 0, 0, edge, edge);
-  FillRect(target.dc, &surface, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  bool ok;
-  if (fitMode == kFitSquareCrop) {
-    drawn.landscape = true;
-    const SourceSquare square = CropSquare(width, height);
-    ok = DrawPhoto(target, photo, {double(square.x), double(square.y), double(square.side), double(square.side)},
-                   {0, 0, edge, edge});
-  } else {
-    drawn.landscape = LetterboxLandscape(width, height, layout.orientation);
-    ok = DrawPhoto(target, photo, {0, 0, double(width), double(height)}, LetterboxRect(width, height, edge));
-  }
-  if (!ok) return E_FAIL;
-  layout = drawn;
-  return S_OK;
+  if (ownDecoders) OpenOwnDecoders(path, fitMode, target, photo);
+  if (photo.width == 0) OpenOtherDecoders(ownDecoders, path, target, photo);
+  if (DrawFitted(target, photo, fitMode, layout)) return S_OK;
+  if (!photo.libjpeg.rows) return E_FAIL;
+  // libjpeg-turbo refused the file part-way through drawing it: the next
+  // decoder draws all of it again.
+  OpenedPhoto next;
+  OpenOtherDecoders(true, path, target, next);
+  return DrawFitted(target, next, fitMode, layout) ? S_OK : E_FAIL;
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
-// Decodes a JPEG with libjpeg-turbo, shrunk by its DCT scaling as far as the
-// fit onto the staging surface allows. No <windows.h>: the caller opens the
-// file.
+// Decodes a whole JPEG with libjpeg-turbo, shrunk by its DCT scaling as far
+// as the fit onto the staging surface allows, before any of it is drawn: for
+// files that may be refused near their end (see jpeg_rows.h for the rest). No
+// <windows.h>: the caller opens the file.
 
 #include <cstddef>
 #include <cstdint>

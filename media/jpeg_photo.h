@@ -8,11 +8,27 @@
 #include <optional>
 
 #include "media/jpeg_decode.h"
+#include "media/jpeg_rows.h"
+#include "media/photo_file.h"
 #include "media/photo_fit.h"
+#include "media/resample.h"
 
-// nullopt when libjpeg-turbo refuses the file. `edge` is the staging surface's.
-std::optional<ScaledJpeg> LoadScaledJpeg(const wchar_t* path, int fitMode, int edge);
+// A JPEG as libjpeg-turbo takes it. One whose file ends with the end marker
+// is drawn while it decodes (`rows`); one that does not, cut short or
+// carrying data past the marker, is decoded whole first (`whole`), so that a
+// file refused at its cut has drawn nothing. Neither when libjpeg-turbo
+// refuses its header.
+struct LibjpegPhoto {
+  PhotoFile file;  // declared first: the rows read it to their end
+  std::optional<JpegRows> rows;
+  std::optional<ScaledJpeg> whole;
+};
 
-// Draws the part of the picture given in the pixels of the picture as stored
-// (x, y, width, height) into `target` on `dc`. False when nothing was drawn.
-bool DrawScaledJpeg(HDC dc, const ScaledJpeg& jpeg, double x, double y, double width, double height, FitRect target);
+// `edge` is the staging surface's.
+LibjpegPhoto LoadJpeg(const wchar_t* path, int fitMode, int edge);
+
+// Draws the part `source` of the picture, in its pixels as stored, into
+// `target` on dc. False when nothing was drawn or, for rows, when the file
+// proved damaged part-way: some bands may then be drawn.
+bool DrawJpegRows(HDC dc, JpegRows& rows, SourceRect source, FitRect target);
+bool DrawScaledJpeg(HDC dc, const ScaledJpeg& jpeg, SourceRect source, FitRect target);

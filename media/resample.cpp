@@ -5,6 +5,27 @@
 
 #include "media/resample_kernels.h"
 
+namespace {
+
+void PadTaps(FixedTaps& taps, uint32_t limit) {
+  uint32_t most = 0;
+  for (const TapSpan& span : taps.spans) most = std::max(most, span.count);
+  const uint32_t padded = (most + 1) & ~1u;
+  if (padded > limit) return;
+  taps.padded = padded;
+  taps.paddedFirst.reserve(taps.spans.size());
+  taps.paddedWeights.assign(taps.spans.size() * padded, 0);
+  int16_t* weights = taps.paddedWeights.data();
+  for (const TapSpan& span : taps.spans) {
+    const uint32_t first = std::min(span.first, limit - padded);
+    taps.paddedFirst.push_back(first);
+    std::copy_n(taps.weights.begin() + span.offset, span.count, weights + (span.first - first));
+    weights += padded;
+  }
+}
+
+}  // namespace
+
 // A tent as wide as one target pixel's footprint on either side of its centre
 // (at least one source pixel, so that enlarging interpolates). It reads only
 // the rectangle asked for, repeating its edge pixels: a crop shows nothing of
@@ -22,7 +43,7 @@ FixedTaps TentTaps(double start, double length, uint32_t count, uint32_t limit) 
     const double centre = start + step * (i + 0.5);
     const auto from = static_cast<int64_t>(std::floor(centre - support - 0.5));
     const auto to = static_cast<int64_t>(std::ceil(centre + support - 0.5));
-    const int64_t first = std::clamp(from, low, high);
+    int64_t first = std::clamp(from, low, high);
     weights.assign(static_cast<size_t>(std::clamp(to, low, high) - first + 1), 0.0);
     double sum = 0;
     for (int64_t j = from; j <= to; ++j) {
@@ -31,6 +52,12 @@ FixedTaps TentTaps(double start, double length, uint32_t count, uint32_t limit) 
       weights[static_cast<size_t>(std::clamp(j, low, high) - first)] += w;
       sum += w;
     }
+    // The tent's ends touch pixels it gives no weight: reading them would
+    // only cost (enlarging, two of every four).
+    while (weights.size() > 1 && weights.back() == 0) weights.pop_back();
+    const auto unused = std::find_if(weights.begin(), weights.end() - 1, [](double w) { return w != 0; });
+    first += unused - weights.begin();
+    weights.erase(weights.begin(), unused);
     // Rounded to fixed point, the largest weight takes the rounding's remainder
     // so that the weights sum to one exactly and a flat picture stays flat.
     TapSpan& span = taps.spans[i];
@@ -44,6 +71,7 @@ FixedTaps TentTaps(double start, double length, uint32_t count, uint32_t limit) 
     const auto largest = std::max_element(taps.weights.begin() + span.offset, taps.weights.end());
     *largest = static_cast<int16_t>(*largest + kWeightOne - total);
   }
+  PadTaps(taps, limit);
   return taps;
 }
 

@@ -23,6 +23,13 @@ struct TapSpan {
 struct FixedTaps {
   std::vector<TapSpan> spans;
   std::vector<int16_t> weights;
+  // The same taps with every span widened to one even count, `padded`, by
+  // zero weights, moved left where it would reach past the line's end: loops
+  // that read a fixed number of pixels per target pixel use them. 0 when the
+  // line is narrower than that count.
+  uint32_t padded = 0;
+  std::vector<uint32_t> paddedFirst;
+  std::vector<int16_t> paddedWeights;  // `padded` per span
 };
 
 struct ResampleKernels {

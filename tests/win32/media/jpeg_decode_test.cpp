@@ -180,16 +180,23 @@ TEST_F(JpegDecodeTest, DecodesAtTheSmallestScaleThatCoversTheFit) {
   EXPECT_EQ(bands->scaledHeight, 1000u);
   EXPECT_EQ(bands->pixels.size(), size_t{750} * 1000 * 4);
 
-  // The stripes land where the full-size PNG's do: rows 128 and 896.
-  ASSERT_EQ(Decode(Fixture(L"jpeg\\bands_3000x4000.jpg"), 1), S_OK);
-  const std::vector<uint32_t> pixels = staged_.Pixels();
-  auto at = [&](int x, int y) { return pixels[size_t(y) * kMinStagingEdge + x]; };
-  EXPECT_TRUE(Near(at(512, 60), kRed, 8)) << std::hex << at(512, 60);
-  EXPECT_TRUE(Near(at(512, 512), kGreen, 8)) << std::hex << at(512, 512);
-  EXPECT_TRUE(Near(at(512, 960), kBlue, 8)) << std::hex << at(512, 960);
-  EXPECT_EQ(at(100, 512), kBlack);
-  EXPECT_EQ(at(923, 512), kBlack);
-  EXPECT_FALSE(staged_.session.staged.landscape);
+  // The stripes land where the full-size PNG's do: rows 128 and 896; the
+  // square crop (rows 500 to 3500) is green. A progressive file's rows come
+  // from coefficients held whole, and are skipped above the crop otherwise.
+  for (const std::wstring name : {L"jpeg\\bands_3000x4000.jpg", L"jpeg\\bands_3000x4000_progressive.jpg"}) {
+    ASSERT_EQ(Decode(Fixture(name), 1), S_OK) << testing::PrintToString(name);
+    std::vector<uint32_t> pixels = staged_.Pixels();
+    auto at = [&](int x, int y) { return pixels[size_t(y) * kMinStagingEdge + x]; };
+    EXPECT_TRUE(Near(at(512, 60), kRed, 8)) << std::hex << at(512, 60);
+    EXPECT_TRUE(Near(at(512, 512), kGreen, 8)) << std::hex << at(512, 512);
+    EXPECT_TRUE(Near(at(512, 960), kBlue, 8)) << std::hex << at(512, 960);
+    EXPECT_EQ(at(100, 512), kBlack);
+    EXPECT_EQ(at(923, 512), kBlack);
+    EXPECT_FALSE(staged_.session.staged.landscape);
+    ASSERT_EQ(Decode(Fixture(name), kFitSquareCrop), S_OK) << testing::PrintToString(name);
+    pixels = staged_.Pixels();
+    for (int y : {60, 512, 960}) EXPECT_TRUE(Near(at(512, y), kGreen, 8)) << std::hex << at(512, y);
+  }
 }
 
 TEST_F(JpegDecodeTest, EveryOrientationIsReadFromTheFilesOwnExif) {
@@ -227,6 +234,69 @@ TEST_F(JpegDecodeTest, DamagedFilesAreRefusedAndTheNextPhotoStillDecodes) {
   }
   // A PNG is no JPEG.
   EXPECT_FALSE(DecodeFile(Fixture(L"decode\\orange_1000x1000.png"), kLetterbox));
+}
+
+// A copy of `source` in the temporary folder with its bytes from `from` to
+// `to` (fractions of its length) scrambled and its end marker kept: damage
+// that libjpeg-turbo meets only after drawing the rows above it.
+std::wstring WriteDamagedCopy(const std::wstring& source, const wchar_t* name, double from, double to) {
+  std::vector<uint8_t> bytes;
+  if (const PhotoFile in = OpenPhotoFile(source.c_str())) {
+    uint8_t chunk[1 << 16];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in.get())) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
+  }
+  for (auto i = static_cast<size_t>(bytes.size() * from); i < static_cast<size_t>(bytes.size() * to); ++i) {
+    bytes[i] = static_cast<uint8_t>(bytes[i] * 7 + 13);
+  }
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + name;
+  const PhotoFile out(_wfopen(path.c_str(), L"wb"));
+  if (bytes.empty() || !out || std::fwrite(bytes.data(), 1, bytes.size(), out.get()) != bytes.size()) return L"";
+  return path;
+}
+
+// The surface as WIC alone draws the file in the fit, on black.
+std::vector<uint32_t> DrawnByWic(StagedSession& staged, const std::wstring& path, int fitMode) {
+  const auto wic = OpenWicPhoto(path.c_str());
+  if (!wic) return {};
+  staged.Fill(kBlack);
+  const SourceSquare square = CropSquare(wic->width, wic->height);
+  const bool drawn =
+      fitMode == kFitSquareCrop
+          ? DrawWicPhoto(staged.session.stagingDC.get(), *wic,
+                         {double(square.x), double(square.y), double(square.side), double(square.side)},
+                         {0, 0, kMinStagingEdge, kMinStagingEdge})
+          : DrawWicPhoto(staged.session.stagingDC.get(), *wic, {0, 0, double(wic->width), double(wic->height)},
+                         LetterboxRect(wic->width, wic->height, kMinStagingEdge));
+  return drawn ? staged.Pixels() : std::vector<uint32_t>{};
+}
+
+TEST_F(JpegDecodeTest, AJpegRefusedWhileItIsDrawnEndsOnWhatWicDrawsOfIt) {
+  // A portrait photo: its square crop draws only the middle rows, so damage
+  // below them shows only in the rows read after the picture is drawn.
+  const std::wstring photo = SampleFolder() + L"\\Wine_by_Jakkub_Mede.jpg";
+  const struct {
+    const wchar_t* name;
+    double from, to;
+    int fit;
+  } files[] = {{L"brindora_damaged_middle.jpg", 0.60, 0.61, kLetterbox},
+               {L"brindora_damaged_bottom.jpg", 0.95, 0.96, kFitSquareCrop}};
+  StagedSession reference;
+  for (const auto& file : files) {
+    const std::wstring name = file.name;
+    const std::wstring path = WriteDamagedCopy(photo, file.name, file.from, file.to);
+    ASSERT_FALSE(path.empty()) << testing::PrintToString(name);
+    EXPECT_FALSE(DecodeFile(path, file.fit)) << testing::PrintToString(name);
+    ASSERT_EQ(Decode(path, file.fit), S_OK) << testing::PrintToString(name);
+    const std::vector<uint32_t> byWic = DrawnByWic(reference, path, file.fit);
+    ASSERT_FALSE(byWic.empty()) << testing::PrintToString(name);
+    EXPECT_TRUE(staged_.Pixels() == byWic) << testing::PrintToString(name);
+  }
+  // Of the intact photo, libjpeg-turbo's picture is not WIC's: a picture our
+  // decoder left in place would not pass for the fallback's.
+  ASSERT_EQ(Decode(photo, kLetterbox), S_OK);
+  EXPECT_FALSE(staged_.Pixels() == DrawnByWic(reference, photo, kLetterbox));
 }
 
 // A flat 8 x 8 JPEG of the stored (inverted) inks, written as CMYK with
