@@ -225,7 +225,7 @@ TEST_F(LoaderTest, MissingEventsEndTheLoaderAtOnce) {
 
 // --- navigation, against the real loader and events ---
 // The test thread plays both the UI thread (the keys) and the render thread
-// (RenderFrame without a device: the renderer ignores what it cannot draw).
+// (RenderFrame on the hidden window's device).
 
 class NavigationTest : public LoaderTest {
  protected:
@@ -264,7 +264,10 @@ TEST_F(NavigationTest, RightShowsTheNextPhotoAsSoonAsItIsReady) {
 }
 
 TEST_F(NavigationTest, RightOnTheStagedPhotoShowsItOnTheNextFrame) {
-  ASSERT_EQ(RenderFrame(session()), S_OK);  // the frame after the slide change asks for photo 1
+  // Frames until photo 1 is asked for: once the card has taken photo 0 over.
+  for (DWORD start = GetTickCount(); session().nextPhotoDue && GetTickCount() - start < kLoaderWaitMs; Sleep(5)) {
+    ASSERT_EQ(RenderFrame(session()), S_OK);
+  }
   ASSERT_EQ(WaitForSingleObject(session().loadCompleteEvent.get(), kLoaderWaitMs), WAIT_OBJECT_0);
   SetEvent(session().loadCompleteEvent.get());
   Press(NextPhoto);
