@@ -4,6 +4,7 @@ void BeginSlideOnDevice(Renderer& renderer, int effectCode, FrameState& frame) {
   renderer.UploadStaging();
   renderer.SetWorld(1.0f, 1.0f, 0.0f, 0.0f, 0.0f);
   renderer.RenderEffect(effectCode);
+  renderer.MarkSlideChangeQueued();
   frame.slideProgress = 0.0f;
 }
 

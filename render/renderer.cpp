@@ -262,9 +262,11 @@ HRESULT Renderer::UploadStaging() {
   if (!stagingTexture || !photoTexture) return E_FAIL;
   // Drawing through a DC is not a lock: the copy would skip what it wrote.
   if (HRESULT hr = stagingTexture->AddDirtyRect(nullptr); FAILED(hr)) return hr;
-  if (HRESULT hr = device->UpdateTexture(stagingTexture.get(), photoTexture.get()); FAILED(hr)) return hr;
+  return device->UpdateTexture(stagingTexture.get(), photoTexture.get());
+}
+
+void Renderer::MarkSlideChangeQueued() {
   if (uploadDone) uploadDone->Issue(D3DISSUE_END);
-  return S_OK;
 }
 
 bool Renderer::StagingInUse() const {

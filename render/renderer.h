@@ -30,8 +30,11 @@ class Renderer {
   // Copies the staging texture whole into the photo texture. Its DC must
   // have been released.
   HRESULT UploadStaging();
-  // True while the card may still be reading the staging texture of the last
-  // upload: drawing on it now would wait for the copy, and the frames with it.
+  // Marks the end of a slide change's work on the card (the upload and the
+  // effect pass), which StagingInUse waits for.
+  void MarkSlideChangeQueued();
+  // True until the card has done the last slide change: drawing on the
+  // staging texture before then waits for all of it, and the frames with it.
   bool StagingInUse() const;
   void SetWorld(float scaleX, float scaleY, float offsetX, float offsetY, float angle);
   HRESULT DrawFrame();
@@ -57,8 +60,8 @@ class Renderer {
   ComRef<IDirect3DTexture9> stagingTexture;
   ComRef<IDirect3DSurface9> stagingSurface;
   ComRef<IDirect3DTexture9> photoTexture;
-  // Signalled once the card has done the last upload; null where the card
-  // has no event queries (then the staging texture counts as free).
+  // Signalled once the card has done the last slide change; null where the
+  // card has no event queries (then the staging texture counts as free).
   ComRef<IDirect3DQuery9> uploadDone;
   ComRef<IDirect3DTexture9> effectTexture;
   ComRef<IDirect3DSurface9> effectSurface;
