@@ -30,7 +30,6 @@
 #include "media/photo_fit.h"
 #include "media/picture_size.h"
 #include "ownership/com_ref.h"
-#include "ownership/gdi_holders.h"
 #include "ownership/gdiplus_holders.h"
 #include "settings/settings_store.h"
 
@@ -91,21 +90,12 @@ double MedianMs(int runs, F&& run, bool& failed) {
 // be that path's own.
 int Decode(int argc, wchar_t** argv, bool gdiplusAlone) {
   ScopedComInit com;
-  // The saver draws on its staging texture's DC, a DIB over system memory:
-  // a DIB section of the same size stands in for it without a device.
+  // The saver writes into its staging texture's memory, locked: memory of
+  // the same size stands in for it without a device.
   const int edge = StagingEdge();
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), edge, -edge, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  GdiObject<HBITMAP> surface(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  MemoryDC dc(CreateCompatibleDC(nullptr));
-  if (!surface || !dc) {
-    std::fprintf(stderr, "no staging surface\n");
-    return 1;
-  }
-  ScopedSelectObject selected(dc.get(), surface.get());
+  std::vector<uint32_t> memory(static_cast<size_t>(edge) * static_cast<size_t>(edge));
   StagingGdiplus gdiplus;
-  const StagingTarget target{dc.get(), &gdiplus, edge};
+  const StagingTarget target{{reinterpret_cast<uint8_t*>(memory.data()), ptrdiff_t{edge} * 4, edge}, &gdiplus};
   bool failed = false;
   for (int i = 2; i < argc; ++i) {
     for (int fitMode : {0, kFitSquareCrop}) {

@@ -146,7 +146,7 @@ int main() {
       "%.1f ms worst over %d changes\n",
       frames / elapsed, inFrame * 1000.0 / frames, slides > 1 ? inChange * 1000.0 / (slides - 1) : 0.0,
       worstChange * 1000.0, slides - 1);
-  session->stagingDC.reset();
+  session->stagingLock.reset();
   renderer.Release();
   return 0;
 }

@@ -62,7 +62,7 @@ int Random15() {
 // second under Wine where ours takes a few tens of milliseconds. GDI+ still
 // draws what is not a bitmap (a metafile) or cannot be read.
 gp::GpStatus DrawThroughGdiplus(const StagingTarget& target, gp::GpImage* image, SourceRect source, FitRect rect) {
-  if (DrawBitmapFiltered(target.dc, image, source, rect)) return gp::Ok;
+  if (DrawBitmapFiltered(target.pixels, image, source, rect)) return gp::Ok;
   const GdiplusImageAttributes edges = EdgeKeepingAttributes();
   return gpx::GdipDrawImageRectRect(target.gdiplus->graphics.get(), image, static_cast<gp::REAL>(rect.x),
                                     static_cast<gp::REAL>(rect.y), static_cast<gp::REAL>(rect.width),
@@ -86,7 +86,7 @@ struct OpenedPhoto {
 // A JPEG comes from libjpeg-turbo, decoded only as large as the fit needs,
 // and a run-length bitmap from GDI.
 void OpenOwnDecoders(const wchar_t* path, int fitMode, const StagingTarget& target, OpenedPhoto& photo) {
-  photo.libjpeg = LoadJpeg(path, fitMode, target.edge);
+  photo.libjpeg = LoadJpeg(path, fitMode, target.pixels.edge);
   if (photo.libjpeg.rows) {
     const JpegHeader& header = photo.libjpeg.rows->Header();
     photo.width = header.width;
@@ -116,7 +116,7 @@ void OpenOtherDecoders(bool wic, const wchar_t* path, const StagingTarget& targe
     photo.orientation = photo.wic->orientation;
     return;
   }
-  if (!target.gdiplus || !StartStagingGdiplus(*target.gdiplus, target.dc)) return;
+  if (!target.gdiplus || !StartStagingGdiplus(*target.gdiplus, target.pixels)) return;
   gpx::GdipLoadImageFromFile(path, photo.image.put());
   if (!photo.image.get()) return;
   photo.orientation = ReadOrientation(photo.image.get());
@@ -125,10 +125,10 @@ void OpenOtherDecoders(bool wic, const wchar_t* path, const StagingTarget& targe
 }
 
 bool DrawPhoto(const StagingTarget& target, OpenedPhoto& photo, SourceRect source, FitRect rect) {
-  if (photo.libjpeg.rows) return DrawJpegRows(target.dc, *photo.libjpeg.rows, source, rect);
-  if (photo.libjpeg.whole) return DrawScaledJpeg(target.dc, *photo.libjpeg.whole, source, rect);
-  if (photo.runLength) return DrawScaledJpeg(target.dc, *photo.runLength, source, rect);
-  if (photo.wic) return DrawWicPhoto(target.dc, *photo.wic, source, rect);
+  if (photo.libjpeg.rows) return DrawJpegRows(target.pixels, *photo.libjpeg.rows, source, rect);
+  if (photo.libjpeg.whole) return DrawScaledJpeg(target.pixels, *photo.libjpeg.whole, source, rect);
+  if (photo.runLength) return DrawScaledJpeg(target.pixels, *photo.runLength, source, rect);
+  if (photo.wic) return DrawWicPhoto(target.pixels, *photo.wic, source, rect);
   return photo.image.get() && DrawThroughGdiplus(target, photo.image.get(), source, rect) == gp::Ok;
 }
 
@@ -136,22 +136,17 @@ bool DrawPhoto(const StagingTarget& target, OpenedPhoto& photo, SourceRect sourc
 // or transparency leaves parts of it unset, which must not show an earlier
 // photo. Our filter sets every pixel of its rectangle: black under it would
 // only write the largest surface twice.
-void FillAround(HDC dc, int edge, FitRect picture, bool under) {
-  const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  RECT all;
-  SetRect(&all, 0, 0, edge, edge);
+void FillAround(const StagingPixels& surface, FitRect picture, bool under) {
+  const int edge = surface.edge;
   if (under) {
-    FillRect(dc, &all, black);
+    FillBlack(surface, 0, 0, edge, edge);
     return;
   }
   const int right = picture.x + picture.width, bottom = picture.y + picture.height;
-  const RECT beside[] = {{0, 0, edge, picture.y},
-                         {0, bottom, edge, edge},
-                         {0, picture.y, picture.x, bottom},
-                         {right, picture.y, edge, bottom}};
-  for (const RECT& r : beside) {
-    if (r.right > r.left && r.bottom > r.top) FillRect(dc, &r, black);
-  }
+  FillBlack(surface, 0, 0, edge, picture.y);
+  FillBlack(surface, 0, bottom, edge, edge);
+  FillBlack(surface, 0, picture.y, picture.x, bottom);
+  FillBlack(surface, right, picture.y, edge, bottom);
 }
 
 // Black and the picture in the fit; layout.orientation is the photo's
@@ -164,7 +159,7 @@ bool DrawFitted(const StagingTarget& target, OpenedPhoto& photo, int fitMode, Ph
   // The fit is the caller's only once the picture is on the surface.
   PhotoLayout drawn = layout;
   drawn.fitMode = fitMode;
-  const int edge = target.edge;
+  const int edge = target.pixels.edge;
   SourceRect source{0, 0, double(width), double(height)};
   FitRect rect;
   if (fitMode == kFitSquareCrop) {
@@ -176,7 +171,7 @@ bool DrawFitted(const StagingTarget& target, OpenedPhoto& photo, int fitMode, Ph
     drawn.landscape = LetterboxLandscape(width, height, layout.orientation);
     rect = LetterboxRect(width, height, edge);
   }
-  FillAround(target.dc, edge, rect, photo.image.get() != nullptr);
+  FillAround(target.pixels, rect, photo.image.get() != nullptr);
   const bool ok = DrawPhoto(target, photo, source, rect);
   if (ok) layout = drawn;
   return ok;
@@ -185,7 +180,7 @@ bool DrawFitted(const StagingTarget& target, OpenedPhoto& photo, int fitMode, Ph
 HRESULT DecodeWith(bool ownDecoders, const wchar_t* path, const StagingTarget& target, int fitMode,
                    PhotoLayout& layout) {
   layout.orientation = 0;
-  if (!path || !target.dc) return E_INVALIDARG;
+  if (!path || !target.pixels.bits) return E_INVALIDARG;
   OpenedPhoto photo;
   if (ownDecoders) OpenOwnDecoders(path, fitMode, target, photo);
   if (photo.width == 0) OpenOtherDecoders(ownDecoders, path, target, photo);
@@ -200,13 +195,20 @@ HRESULT DecodeWith(bool ownDecoders, const wchar_t* path, const StagingTarget& t
 
 }  // namespace
 
-bool StartStagingGdiplus(StagingGdiplus& gdiplus, HDC dc) {
+bool StartStagingGdiplus(StagingGdiplus& gdiplus, const StagingPixels& surface) {
   if (gdiplus.graphics) return true;
   if (!gdiplus.token) {
     gp::GdiplusStartupInput input;  // version 1, no debug callback, background thread on
     if (gp::GdiplusStartup(gdiplus.token.put(), &input, nullptr) != gp::Ok) return false;
   }
-  if (gpx::GdipCreateFromHDC(dc, gdiplus.graphics.put()) != gp::Ok || !gdiplus.graphics) return false;
+  gp::GpBitmap* canvas = nullptr;
+  if (gpx::GdipCreateBitmapFromScan0(surface.edge, surface.edge, static_cast<INT>(surface.pitch), PixelFormat32bppRGB,
+                                     surface.bits, &canvas) != gp::Ok ||
+      !canvas) {
+    return false;
+  }
+  gdiplus.canvas.reset(canvas);
+  if (gpx::GdipGetImageGraphicsContext(canvas, gdiplus.graphics.put()) != gp::Ok || !gdiplus.graphics) return false;
   // Speed over smoothness: the renderer filters again when it scales.
   gpx::GdipSetInterpolationMode(gdiplus.graphics.get(), gp::InterpolationModeLowQuality);
   return true;

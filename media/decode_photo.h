@@ -9,22 +9,23 @@
 #include <gdiplus.h>
 
 #include "media/photo_fit.h"
+#include "media/staging_pixels.h"
 #include "ownership/gdiplus_holders.h"
 
-// The staging surface as the decoder draws on it: a memory DC holding a
-// bitmap of edge x edge pixels, and where GDI+ for it is kept. Its owner
-// keeps both alive across the call, and shuts GDI+ down after the last.
+// The staging surface as the decoder draws on it: its memory, and where GDI+
+// for it is kept. Its owner keeps both alive across the call, and shuts GDI+
+// down after the last.
 struct StagingTarget {
-  HDC dc = nullptr;
+  StagingPixels pixels;
   StagingGdiplus* gdiplus = nullptr;  // null: nothing is drawn through GDI+
-  int edge = kMinStagingEdge;
 };
 
-// GDI+ started and a graphics object made on dc in low-quality interpolation,
+// GDI+ started and a graphics object made on the surface's memory in
+// low-quality interpolation,
 // unless there is one already: only metafiles and what no WIC codec reads are
 // drawn through GDI+, so most shows never start it. False when either cannot
 // be had.
-bool StartStagingGdiplus(StagingGdiplus& gdiplus, HDC dc);
+bool StartStagingGdiplus(StagingGdiplus& gdiplus, const StagingPixels& surface);
 
 // S_OK when the picture is on the surface, E_FAIL otherwise; E_INVALIDARG
 // without a path or a surface. layout.orientation is always written (0 when

@@ -51,25 +51,18 @@ class BitmapBands {
 
 }  // namespace
 
-bool DrawResampled(HDC dc, const PixelRows& picture, SourceRect source, FitRect target) {
+bool DrawResampled(const StagingPixels& surface, const PixelRows& picture, SourceRect source, FitRect target) {
   if (target.width <= 0 || target.height <= 0) return true;  // nothing to draw, as for GDI+
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = target.width;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return ResampleTentBands(picture, source, static_cast<uint32_t>(target.width), static_cast<uint32_t>(target.height),
+  const auto width = static_cast<uint32_t>(target.width);
+  return ResampleTentBands(picture, source, width, static_cast<uint32_t>(target.height),
                            [&](uint32_t firstRow, uint32_t count, const uint32_t* pixels) {
-                             const auto rows = static_cast<int>(count);
-                             info.bmiHeader.biHeight = -rows;  // rows top first
-                             return SetDIBitsToDevice(dc, target.x, target.y + static_cast<int>(firstRow),
-                                                      static_cast<DWORD>(target.width), count, 0, 0, 0, count, pixels,
-                                                      &info, DIB_RGB_COLORS) == rows;
+                             WritePixelRows(surface, target.x, target.y + static_cast<int>(firstRow), width, count,
+                                            pixels);
+                             return true;
                            });
 }
 
-bool DrawBitmapFiltered(HDC dc, gp::GpImage* image, SourceRect source, FitRect target) {
+bool DrawBitmapFiltered(const StagingPixels& surface, gp::GpImage* image, SourceRect source, FitRect target) {
   gp::ImageType type = gp::ImageTypeUnknown;
   UINT width = 0, height = 0;
   if (!image || gpx::GdipGetImageType(image, &type) != gp::Ok || type != gp::ImageTypeBitmap ||
@@ -79,5 +72,5 @@ bool DrawBitmapFiltered(HDC dc, gp::GpImage* image, SourceRect source, FitRect t
   if (target.width <= 0 || target.height <= 0) return true;
   BitmapBands bands(static_cast<gp::GpBitmap*>(image), width, height);
   const PixelRows rows{width, height, [&bands](uint32_t y) { return bands.Row(y); }};
-  return DrawResampled(dc, rows, source, target);
+  return DrawResampled(surface, rows, source, target);
 }

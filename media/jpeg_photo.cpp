@@ -31,7 +31,7 @@ LibjpegPhoto LoadJpeg(const wchar_t* path, int fitMode, int edge) {
   return photo;
 }
 
-bool DrawJpegRows(HDC dc, JpegRows& rows, SourceRect source, FitRect target) {
+bool DrawJpegRows(const StagingPixels& surface, JpegRows& rows, SourceRect source, FitRect target) {
   const JpegHeader& h = rows.Header();
   SourceRect scaled = ScaledRect(source, h.width, h.height, h.scaledWidth, h.scaledHeight);
   // The columns the filter reads and one more each side: libjpeg-turbo's
@@ -46,14 +46,14 @@ bool DrawJpegRows(HDC dc, JpegRows& rows, SourceRect source, FitRect target) {
   }
   scaled.x -= rows.FirstColumn();
   const PixelRows picture{rows.Columns(), h.scaledHeight, [&rows](uint32_t y) { return rows.Row(y); }};
-  return DrawResampled(dc, picture, scaled, target) && rows.Finish();
+  return DrawResampled(surface, picture, scaled, target) && rows.Finish();
 }
 
-bool DrawScaledJpeg(HDC dc, const ScaledJpeg& jpeg, SourceRect source, FitRect target) {
+bool DrawScaledJpeg(const StagingPixels& surface, const ScaledJpeg& jpeg, SourceRect source, FitRect target) {
   const auto* pixels = reinterpret_cast<const uint32_t*>(jpeg.pixels.data());
   if (jpeg.pixels.size() < size_t{jpeg.scaledWidth} * jpeg.scaledHeight * 4) return false;
   const PixelRows rows{jpeg.scaledWidth, jpeg.scaledHeight,
                        [&](uint32_t row) { return pixels + size_t{row} * jpeg.scaledWidth; }};
-  return DrawResampled(dc, rows, ScaledRect(source, jpeg.width, jpeg.height, jpeg.scaledWidth, jpeg.scaledHeight),
+  return DrawResampled(surface, rows, ScaledRect(source, jpeg.width, jpeg.height, jpeg.scaledWidth, jpeg.scaledHeight),
                        target);
 }

@@ -12,6 +12,7 @@
 #include "media/photo_file.h"
 #include "media/photo_fit.h"
 #include "media/resample.h"
+#include "media/staging_pixels.h"
 
 // A JPEG as libjpeg-turbo takes it. One whose file ends with the end marker
 // is drawn while it decodes (`rows`); one that does not, cut short or
@@ -28,7 +29,7 @@ struct LibjpegPhoto {
 LibjpegPhoto LoadJpeg(const wchar_t* path, int fitMode, int edge);
 
 // Draws the part `source` of the picture, in its pixels as stored, into
-// `target` on dc. False when nothing was drawn or, for rows, when the file
+// `target` on the surface. False when nothing was drawn or, for rows, when the file
 // proved damaged part-way: some bands may then be drawn.
-bool DrawJpegRows(HDC dc, JpegRows& rows, SourceRect source, FitRect target);
-bool DrawScaledJpeg(HDC dc, const ScaledJpeg& jpeg, SourceRect source, FitRect target);
+bool DrawJpegRows(const StagingPixels& surface, JpegRows& rows, SourceRect source, FitRect target);
+bool DrawScaledJpeg(const StagingPixels& surface, const ScaledJpeg& jpeg, SourceRect source, FitRect target);

@@ -99,7 +99,8 @@ void Premultiply(std::vector<uint32_t>& pixels) {
 // spares decoding pixels the fit throws away, as the DCT scale does for our
 // JPEGs. nullopt when it offers none small enough or not in a format we take:
 // the full picture is read instead.
-std::optional<bool> DrawReduced(HDC dc, const WicPhoto& photo, SourceRect source, FitRect target) {
+std::optional<bool> DrawReduced(const StagingPixels& surface, const WicPhoto& photo, SourceRect source,
+                                FitRect target) {
   ComRef<WicSourceTransform> transform;
   if (FAILED(photo.frame->QueryInterface(IID_PPV_ARGS(transform.put())))) return std::nullopt;
   const double scale = std::max(target.width / source.width, target.height / source.height);
@@ -132,8 +133,8 @@ std::optional<bool> DrawReduced(HDC dc, const WicPhoto& photo, SourceRect source
   const double scaleX = static_cast<double>(width) / photo.width;
   const double scaleY = static_cast<double>(height) / photo.height;
   const PixelRows rows{width, height, [&](uint32_t y) { return pixels.data() + size_t{y} * width; }};
-  return DrawResampled(dc, rows, {source.x * scaleX, source.y * scaleY, source.width * scaleX, source.height * scaleY},
-                       target);
+  return DrawResampled(surface, rows,
+                       {source.x * scaleX, source.y * scaleY, source.width * scaleX, source.height * scaleY}, target);
 }
 
 }  // namespace
@@ -159,9 +160,9 @@ std::optional<WicPhoto> OpenWicPhoto(const wchar_t* path) {
   return photo;
 }
 
-bool DrawWicPhoto(HDC dc, const WicPhoto& photo, SourceRect source, FitRect target) {
+bool DrawWicPhoto(const StagingPixels& surface, const WicPhoto& photo, SourceRect source, FitRect target) {
   if (target.width <= 0 || target.height <= 0) return true;  // nothing to draw, as for GDI+
-  if (const auto reduced = DrawReduced(dc, photo, source, target)) return *reduced;
+  if (const auto reduced = DrawReduced(surface, photo, source, target)) return *reduced;
   // Premultiplied, transparent parts land on black; 16-bit, grey, CMYK and
   // palette pictures come out the same way.
   ComRef<IWICFormatConverter> converter;
@@ -172,5 +173,5 @@ bool DrawWicPhoto(HDC dc, const WicPhoto& photo, SourceRect source, FitRect targ
   }
   WicBands bands(converter.get(), photo.width, photo.height);
   const PixelRows rows{photo.width, photo.height, [&bands](uint32_t y) { return bands.Row(y); }};
-  return DrawResampled(dc, rows, source, target);
+  return DrawResampled(surface, rows, source, target);
 }

@@ -13,6 +13,7 @@
 
 #include "media/photo_fit.h"
 #include "media/resample.h"
+#include "media/staging_pixels.h"
 #include "ownership/com_ref.h"
 
 struct WicPhoto {
@@ -28,5 +29,5 @@ struct WicPhoto {
 std::optional<WicPhoto> OpenWicPhoto(const wchar_t* path);
 
 // Draws the part `source` of the photo (in its stored pixels) into `target`
-// on dc, transparent parts over black. False when nothing could be drawn.
-bool DrawWicPhoto(HDC dc, const WicPhoto& photo, SourceRect source, FitRect target);
+// on the surface, transparent parts over black. False when nothing could be drawn.
+bool DrawWicPhoto(const StagingPixels& surface, const WicPhoto& photo, SourceRect source, FitRect target);

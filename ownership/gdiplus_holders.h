@@ -42,9 +42,11 @@ struct GdiplusImageAttributesTraits {
 };
 using GdiplusImageAttributes = ScopedResource<GdiplusImageAttributesTraits>;
 
-// GDI+ and one graphics object on it, started when first needed. The token is
-// declared first so that the graphics object goes before the shut-down.
+// GDI+ and one graphics object on a bitmap over the staging surface's
+// memory, started when first needed. Declared in the order that makes the
+// graphics object go first, then its bitmap, then GDI+ itself.
 struct StagingGdiplus {
   GdiplusToken token;
+  GdiplusImage canvas;
   GdiplusGraphics graphics;
 };

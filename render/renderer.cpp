@@ -260,8 +260,6 @@ void Renderer::SetWorld(float scaleX, float scaleY, float offsetX, float offsetY
 
 HRESULT Renderer::UploadStaging() {
   if (!stagingTexture || !photoTexture) return E_FAIL;
-  // Drawing through a DC is not a lock: the copy would skip what it wrote.
-  if (HRESULT hr = stagingTexture->AddDirtyRect(nullptr); FAILED(hr)) return hr;
   return device->UpdateTexture(stagingTexture.get(), photoTexture.get());
 }
 

@@ -13,7 +13,7 @@
 #include "music/music_player.h"
 #include "ownership/gdiplus_holders.h"
 #include "ownership/scoped_handle.h"
-#include "ownership/surface_dc.h"
+#include "ownership/surface_lock.h"
 #include "ownership/timer_resolution.h"
 #include "render/render_frame.h"
 #include "render/renderer.h"
@@ -31,7 +31,7 @@ struct SlideshowSession {
   HWND window = nullptr;
   // The staging surface is the renderer's staging texture; stagingEdge is
   // its side. GDI+ for the session and its graphics object on the staging
-  // DC, started by the loader at the first photo that needs them.
+  // memory, started by the loader at the first photo that needs them.
   int stagingEdge = 0;
   StagingGdiplus stagingGdiplus;
 
@@ -75,10 +75,11 @@ struct SlideshowSession {
 
   // Released by its own destructor, after the threads above have stopped.
   Renderer renderer;
-  // The staging texture's DC, held while the loader owns the surface: from
-  // the request for a photo until the render thread takes its completion and
-  // uploads it. Declared after the renderer so that it goes first.
-  SurfaceDC stagingDC;
+  // The staging texture locked for the loader, held while the loader owns
+  // the surface: from the request for a photo until the render thread takes
+  // its completion and uploads it. Declared after the renderer so that it
+  // goes first.
+  SurfaceLock stagingLock;
 
   // The slide on screen: motion row, easing, fade, transition and colour
   // effect, drawn by the render thread when the slide begins.

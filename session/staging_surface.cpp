@@ -5,26 +5,28 @@
 
 namespace {
 
-StagingTarget TargetOf(SlideshowSession& session) {
-  return {session.stagingDC.get(), &session.stagingGdiplus, session.stagingEdge};
-}
-
 const wchar_t* PhotoAtIndex(const SlideshowSession& session) {
   return session.photoIndex < session.photoFiles.Count() ? session.photoFiles[session.photoIndex].c_str() : nullptr;
 }
 
 }  // namespace
 
+StagingTarget StagingTargetOf(SlideshowSession& session) {
+  const SurfaceLock& lock = session.stagingLock;
+  return {{lock.bits(), lock.pitch(), session.stagingEdge}, &session.stagingGdiplus};
+}
+
 HRESULT HandStagingToLoader(SlideshowSession& session) {
   TakeStagingFromLoader(session);
   session.stagingEdge = session.renderer.photoEdge;
-  return session.stagingDC.Acquire(session.renderer.stagingSurface.get());
+  return session.stagingLock.Lock(session.renderer.stagingSurface.get());
 }
 
 void TakeStagingFromLoader(SlideshowSession& session) {
-  // GDI+ keeps drawing state on the DC: its graphics object cannot outlive it.
+  // GDI+ draws on a bitmap over the locked memory: both go before the lock.
   session.stagingGdiplus.graphics.reset();
-  session.stagingDC.reset();
+  session.stagingGdiplus.canvas.reset();
+  session.stagingLock.reset();
 }
 
 void StopStagingGraphics(SlideshowSession& session) {
@@ -35,11 +37,11 @@ void StopStagingGraphics(SlideshowSession& session) {
 HRESULT DecodePhotoFitted(SlideshowSession& session, int fitMode) {
   const wchar_t* path = PhotoAtIndex(session);
   if (!path) return E_INVALIDARG;
-  return DecodePhotoFitted(path, TargetOf(session), fitMode, session.staged);
+  return DecodePhotoFitted(path, StagingTargetOf(session), fitMode, session.staged);
 }
 
 HRESULT DecodePhoto(SlideshowSession& session) {
   const wchar_t* path = PhotoAtIndex(session);
   if (!path) return E_INVALIDARG;
-  return DecodePhoto(path, TargetOf(session), session.staged);
+  return DecodePhoto(path, StagingTargetOf(session), session.staged);
 }

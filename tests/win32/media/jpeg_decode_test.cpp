@@ -42,7 +42,7 @@ std::optional<ScaledJpeg> DecodeFile(const std::wstring& path, int fitMode, size
 // scaled decoder is held to.
 bool DrawWithGdiplus(SlideshowSession& s, const std::wstring& path, int fitMode) {
   PhotoLayout layout;
-  return DecodePhotoFittedByGdiplus(path.c_str(), {s.stagingDC.get(), &s.stagingGdiplus}, fitMode, layout) == S_OK;
+  return DecodePhotoFittedByGdiplus(path.c_str(), StagingTargetOf(s), fitMode, layout) == S_OK;
 }
 
 // Mean and largest per-channel difference between two surfaces, compared as
@@ -264,10 +264,10 @@ std::vector<uint32_t> DrawnByWic(StagedSession& staged, const std::wstring& path
   const SourceSquare square = CropSquare(wic->width, wic->height);
   const bool drawn =
       fitMode == kFitSquareCrop
-          ? DrawWicPhoto(staged.session.stagingDC.get(), *wic,
+          ? DrawWicPhoto(StagingTargetOf(staged.session).pixels, *wic,
                          {double(square.x), double(square.y), double(square.side), double(square.side)},
                          {0, 0, kMinStagingEdge, kMinStagingEdge})
-          : DrawWicPhoto(staged.session.stagingDC.get(), *wic, {0, 0, double(wic->width), double(wic->height)},
+          : DrawWicPhoto(StagingTargetOf(staged.session).pixels, *wic, {0, 0, double(wic->width), double(wic->height)},
                          LetterboxRect(wic->width, wic->height, kMinStagingEdge));
   return drawn ? staged.Pixels() : std::vector<uint32_t>{};
 }

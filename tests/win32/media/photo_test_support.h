@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -54,10 +55,8 @@ class StagedSession {
   ~StagedSession() { StopStagingGraphics(session); }
 
   void Fill(uint32_t rgb) {
-    HBRUSH brush = CreateSolidBrush(RGB(Red(rgb), Green(rgb), Blue(rgb)));
-    RECT all{0, 0, kMinStagingEdge, kMinStagingEdge};
-    FillRect(session.stagingDC.get(), &all, brush);
-    DeleteObject(brush);
+    const StagingPixels surface = StagingTargetOf(session).pixels;
+    for (int y = 0; y < surface.edge; ++y) std::fill_n(surface.Row(y), surface.edge, rgb);
   }
 
   void SetFiles(const std::vector<std::wstring>& paths) {
@@ -67,29 +66,11 @@ class StagedSession {
   }
 
   // The whole surface, row by row from the top, 0x00RRGGBB.
-  std::vector<uint32_t> Pixels() const {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kMinStagingEdge;
-    info.bmiHeader.biHeight = -kMinStagingEdge;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC copyDC = CreateCompatibleDC(session.stagingDC.get());
+  std::vector<uint32_t> Pixels() {
+    const StagingPixels surface = StagingTargetOf(session).pixels;
     std::vector<uint32_t> pixels;
-    if (dib && copyDC) {
-      HGDIOBJ old = SelectObject(copyDC, dib);
-      BitBlt(copyDC, 0, 0, kMinStagingEdge, kMinStagingEdge, session.stagingDC.get(), 0, 0, SRCCOPY);
-      GdiFlush();
-      const auto* p = static_cast<const uint32_t*>(bits);
-      pixels.assign(p, p + kMinStagingEdge * kMinStagingEdge);
-      for (auto& px : pixels) px &= 0x00FFFFFF;
-      SelectObject(copyDC, old);
-    }
-    if (copyDC) DeleteDC(copyDC);
-    if (dib) DeleteObject(dib);
+    for (int y = 0; y < surface.edge; ++y) pixels.insert(pixels.end(), surface.Row(y), surface.Row(y) + surface.edge);
+    for (auto& px : pixels) px &= 0x00FFFFFF;
     return pixels;
   }
 

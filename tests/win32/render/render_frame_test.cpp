@@ -50,15 +50,14 @@ class FrameTest : public testing::Test {
     s.fades[0] = fade;
     s.fadeCount = 1;
   }
-  // The test's picture drawn on the staging DC the loader holds, as a decode
-  // would, and its completion. A photo the test forces in without a request
+  // The test's picture written into the staging memory the loader holds, as
+  // a decode would, and its completion. A photo the test forces in without a request
   // takes the DC as the request would have.
   void PhotoReady() {
-    if (!session_->stagingDC) {
+    if (!session_->stagingLock) {
       EXPECT_EQ(HandStagingToLoader(*session_), S_OK);
     }
-    EXPECT_TRUE(
-        BitBlt(session_->stagingDC.get(), 0, 0, staging_.edge(), staging_.edge(), staging_.dc(), 0, 0, SRCCOPY));
+    staging_.CopyInto(StagingTargetOf(*session_).pixels);
     SetEvent(session_->loadCompleteEvent.get());
   }
   bool Signalled(const AutoHandle& event) { return WaitForSingleObject(event.get(), 0) == WAIT_OBJECT_0; }

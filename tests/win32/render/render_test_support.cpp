@@ -1,5 +1,7 @@
 #include "tests/win32/render/render_test_support.h"
 
+#include "ownership/surface_lock.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,16 +45,17 @@ void TestStaging::FillRect(int x0, int y0, int x1, int y1, uint32_t rgb) {
   }
 }
 
+void TestStaging::CopyInto(const StagingPixels& surface) const {
+  GdiFlush();
+  for (int y = 0; y < surface.edge && y < edge(); ++y) std::memcpy(surface.Row(y), bits_ + y * edge_, edge_ * 4);
+}
+
 HRESULT TestStaging::CopyTo(Renderer& renderer) const {
   if (!renderer.stagingSurface || renderer.photoEdge != edge()) return E_INVALIDARG;
-  GdiFlush();
-  D3DLOCKED_RECT locked;
-  if (HRESULT hr = renderer.stagingSurface->LockRect(&locked, nullptr, 0); FAILED(hr)) return hr;
-  for (size_t y = 0; y < edge_; ++y) {
-    std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * static_cast<size_t>(locked.Pitch), bits_ + y * edge_,
-                edge_ * 4);
-  }
-  return renderer.stagingSurface->UnlockRect();
+  SurfaceLock lock;
+  if (HRESULT hr = lock.Lock(renderer.stagingSurface.get()); FAILED(hr)) return hr;
+  CopyInto({lock.bits(), lock.pitch(), edge()});
+  return S_OK;
 }
 
 HRESULT TestStaging::UploadTo(Renderer& renderer) const {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "media/staging_pixels.h"
 #include "render/renderer.h"
 #include "tests/win32/test_support.h"
 
@@ -27,8 +28,10 @@ class TestStaging {
   int edge() const { return edge_; }
   void Fill(uint32_t rgb);
   void FillRect(int x0, int y0, int x1, int y1, uint32_t rgb);
-  // Into the renderer's staging texture (of the same edge); UploadTo also
-  // uploads it into the photo texture.
+  // Into staging memory of the same edge, as a decode writes it; into the
+  // renderer's staging texture (locked for it); UploadTo also uploads it into
+  // the photo texture.
+  void CopyInto(const StagingPixels& surface) const;
   HRESULT CopyTo(Renderer& renderer) const;
   HRESULT UploadTo(Renderer& renderer) const;
 

@@ -8,8 +8,6 @@
 #include <memory>
 #include <utility>
 
-#include "ownership/gdi_holders.h"
-#include "ownership/surface_dc.h"
 #include "render/render_maths.h"
 #include "render/renderer.h"
 #include "render/slide_motion.h"
@@ -273,9 +271,8 @@ TEST(RendererLifecycle, ScreenSizedTexturesTakeTheWholeStagingSurfaceAndSmallerO
 
   EXPECT_EQ(renderer.Release(), S_OK);
 
-  // A smaller show stages smaller. The loader draws in system memory through
-  // the DC, which no lock records, and the card samples its own copy: no
-  // managed texture keeps a second one.
+  // A smaller show stages smaller. The loader writes in system memory and
+  // the card samples its own copy: no managed texture keeps a second one.
   renderer.photoEdge = kMinStagingEdge;
   ASSERT_EQ(renderer.Init(window.get()), S_OK);
   EXPECT_FLOAT_EQ(renderer.quad[1].u0, 0.5f / 1024);
@@ -285,15 +282,10 @@ TEST(RendererLifecycle, ScreenSizedTexturesTakeTheWholeStagingSurfaceAndSmallerO
     EXPECT_EQ(desc.Pool, pool);
     EXPECT_EQ(desc.Width, 1024u);
   }
-  {
-    SurfaceDC dc;
-    ASSERT_EQ(dc.Acquire(renderer.stagingSurface.get()), S_OK);
-    const RECT all{0, 0, 1024, 1024}, corner{512, 512, 1024, 1024};
-    GdiObject<HBRUSH> dark(CreateSolidBrush(RGB(0x20, 0x20, 0x20))), light(CreateSolidBrush(RGB(0xE0, 0xE0, 0xE0)));
-    ::FillRect(dc.get(), &all, dark.get());
-    ::FillRect(dc.get(), &corner, light.get());
-  }
-  ASSERT_EQ(renderer.UploadStaging(), S_OK);
+  TestStaging small(1024);
+  small.Fill(0x202020);
+  small.FillRect(512, 512, 1024, 1024, 0xE0E0E0);
+  ASSERT_EQ(small.UploadTo(renderer), S_OK);
   ASSERT_EQ(renderer.RenderEffect(kEffectBlackWhite), S_OK);
   image = ReadRenderTarget(renderer, renderer.effectSurface.get());
   ASSERT_EQ(image.width, 1024);

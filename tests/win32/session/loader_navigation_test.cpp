@@ -202,8 +202,8 @@ TEST(StopWorkerThread, AWorkerThatDoesNotEndInTimeIsLeftRunningNotKilled) {
   AutoHandle stop(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   AutoHandle worker(CreateThread(nullptr, 0, BusyForHalfASecond, nullptr, 0, nullptr));
   HANDLE watch = nullptr;
-  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker.get(), GetCurrentProcess(), &watch, 0, FALSE,
-                              DUPLICATE_SAME_ACCESS));
+  ASSERT_TRUE(
+      DuplicateHandle(GetCurrentProcess(), worker.get(), GetCurrentProcess(), &watch, 0, FALSE, DUPLICATE_SAME_ACCESS));
   const DWORD start = GetTickCount();
   EXPECT_FALSE(StopWorkerThread(worker, stop, 50));
   EXPECT_LT(GetTickCount() - start, 400u);

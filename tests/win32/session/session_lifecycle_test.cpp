@@ -96,7 +96,7 @@ class SessionLifecycle : public testing::Test {
     EXPECT_FALSE(s.loadPhotoEvent || s.loadCompleteEvent || s.stopLoaderEvent || s.stopRenderEvent || s.repaintEvent);
     EXPECT_FALSE(s.stagingGdiplus.graphics || s.stagingGdiplus.token);
     EXPECT_FALSE(s.renderer.device);
-    EXPECT_FALSE(s.stagingDC) << "a DC left on the staging texture holds the device";
+    EXPECT_FALSE(s.stagingLock) << "a lock left on the staging texture holds the device";
     EXPECT_FALSE(s.firstFrame);
     EXPECT_FALSE(s.fineTimer.active()) << "the 1 ms timer period was not given back";
     EXPECT_FALSE(s.workersLeftRunning);
