@@ -19,7 +19,7 @@
 // row could not be had; the bands before it are written.
 bool DrawResampled(const StagingPixels& surface, const PixelRows& picture, SourceRect source, FitRect target);
 
-// Scales the part `source` of a GDI+ bitmap into `target` on the surface through the
-// tent filter, transparent parts over black. False when the image is not a
-// bitmap or cannot be read: GDI+ may still draw it.
+// Scales the part `source` of a GDI+ bitmap into `target` on the surface
+// through the tent filter, transparent parts over black. False when the image
+// is not a bitmap or cannot be read: GDI+ may still draw it.
 bool DrawBitmapFiltered(const StagingPixels& surface, Gdiplus::GpImage* image, SourceRect source, FitRect target);

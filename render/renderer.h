@@ -27,8 +27,8 @@ class Renderer {
   HRESULT Init(HWND window);
   // Always S_OK; safe on a renderer whose Init stopped half-way.
   HRESULT Release();
-  // Copies the staging texture whole into the photo texture. Its DC must
-  // have been released.
+  // Copies the staging texture whole into the photo texture. It must not be
+  // locked.
   HRESULT UploadStaging();
   // Marks the end of a slide change's work on the card (the upload and the
   // effect pass), which StagingInUse waits for.
@@ -54,9 +54,9 @@ class Renderer {
   ComRef<IDirect3D9> d3d;
   ComRef<IDirect3DDevice9> device;
   ComRef<IDirect3DVertexBuffer9> quadBuffer;
-  // The photo as the loader draws it, in system memory (through the
-  // surface's DC), and as the card samples it, in video memory: the upload is
-  // one copy by the card's own transfer, with no other copy of the picture.
+  // The photo as the loader writes it, in system memory (locked meanwhile),
+  // and as the card samples it, in video memory: the upload is one copy by
+  // the card's own transfer, with no other copy of the picture.
   ComRef<IDirect3DTexture9> stagingTexture;
   ComRef<IDirect3DSurface9> stagingSurface;
   ComRef<IDirect3DTexture9> photoTexture;

@@ -44,7 +44,7 @@ void BeginSlide(SlideshowSession& session, uint32_t now) {
 void AskForNextPhoto(SlideshowSession& session) {
   if (!session.nextPhotoDue || session.renderer.StagingInUse()) return;
   session.nextPhotoDue = false;
-  // Without the DC the loader fails the step, and the slide after this one
+  // Without the lock the loader fails the step, and the slide after this one
   // shows this photo again rather than nothing.
   HandStagingToLoader(session);
   SetEvent(session.loadPhotoEvent.get());
