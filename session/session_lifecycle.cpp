@@ -32,7 +32,7 @@ void Check(HRESULT result) {
 }
 
 // Releases, in the stop order, whatever a start has made; what does not exist
-// is skipped. The staging surface stays until the process ends. A worker left
+// is skipped; the staging texture goes with the device. A worker left
 // running (deep in a decode) keeps everything it may touch: the events, GDI+
 // and the surface it draws on, and the device for the render thread.
 void ReleaseSession(SlideshowSession& session, bool release) {

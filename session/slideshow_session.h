@@ -29,10 +29,9 @@ struct SlideshowSession {
   SlideshowSession& operator=(const SlideshowSession&) = delete;
 
   HWND window = nullptr;
-  // The staging surface is the renderer's staging texture; stagingEdge is
-  // its side. GDI+ for the session and its graphics object on the staging
-  // memory, started by the loader at the first photo that needs them.
-  int stagingEdge = 0;
+  // The staging surface is the renderer's staging texture. GDI+ for the
+  // session and its graphics object on the staging memory, started by the
+  // loader at the first photo that needs them.
   StagingGdiplus stagingGdiplus;
 
   AutoHandle loaderThread;

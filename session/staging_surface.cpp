@@ -13,12 +13,11 @@ const wchar_t* PhotoAtIndex(const SlideshowSession& session) {
 
 StagingTarget StagingTargetOf(SlideshowSession& session) {
   const SurfaceLock& lock = session.stagingLock;
-  return {{lock.bits(), lock.pitch(), session.stagingEdge}, &session.stagingGdiplus};
+  return {{lock.bits(), lock.pitch(), session.renderer.photoEdge}, &session.stagingGdiplus};
 }
 
 HRESULT HandStagingToLoader(SlideshowSession& session) {
   TakeStagingFromLoader(session);
-  session.stagingEdge = session.renderer.photoEdge;
   return session.stagingLock.Lock(session.renderer.stagingSurface.get());
 }
 
