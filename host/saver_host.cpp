@@ -6,7 +6,7 @@
 
 #include "host/command_line.h"
 #include "host/configure_mode.h"
-#include "host/monitor_covers.h"
+#include "host/monitor_windows.h"
 #include "host/saver_window.h"
 #include "host/system_library.h"
 #include "ownership/gdi_holders.h"
@@ -138,6 +138,7 @@ int RunSaver(HINSTANCE instance, HWND parent) {
 
   int result = 0;
   HWND saverWindow = nullptr;
+  MonitorWindows monitorWindows;
   if (RegisterClassW(&windowClass)) {
     // WM_CREATE posts the start of the slideshow: the window is in front
     // and answering before the slow steps begin.
@@ -147,7 +148,7 @@ int RunSaver(HINSTANCE instance, HWND parent) {
   if (saverWindow) {
     if (!parent) {
       SetForegroundWindow(saverWindow);
-      CoverOtherMonitors(saverWindow, instance);
+      ShowOnOtherMonitors(saverWindow, instance, *session, monitorWindows);
     }
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

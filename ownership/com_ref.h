@@ -25,6 +25,12 @@ class ComRef {
   ComRef& operator=(const ComRef&) = delete;
   ~ComRef() { reset(); }
 
+  // A second owner of the same object.
+  ComRef Share() const {
+    if (p_) p_->AddRef();
+    return ComRef(p_);
+  }
+
   T* get() const { return p_; }
   T* operator->() const { return p_; }
   explicit operator bool() const { return p_ != nullptr; }

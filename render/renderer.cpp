@@ -53,14 +53,14 @@ HRESULT Renderer::CreateDirect3D() {
 
 int Renderer::PhotoEdgeTheCardTakes(int wanted) const {
   D3DCAPS9 caps;
-  if (!d3d || FAILED(d3d->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps))) return wanted;
+  if (!d3d || FAILED(d3d->GetDeviceCaps(adapter, D3DDEVTYPE_HAL, &caps))) return wanted;
   return PhotoEdgeWithin(wanted, caps.MaxTextureWidth, caps.MaxTextureHeight);
 }
 
 HRESULT Renderer::InitDevice(HWND window, D3DCAPS9& caps) {
   CreateDirect3D();
   auto tell = [window](const wchar_t* text, const wchar_t* caption) { showMessage(window, text, caption); };
-  if (HRESULT hr = CheckDeviceCaps(d3d.get(), caps, tell); FAILED(hr)) return hr;
+  if (HRESULT hr = CheckDeviceCaps(d3d.get(), caps, tell, adapter); FAILED(hr)) return hr;
   DWORD vertexProcessing = (caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT) && caps.VertexShaderVersion >= 0xFFFE0101
                                ? D3DCREATE_HARDWARE_VERTEXPROCESSING
                                : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
@@ -68,7 +68,7 @@ HRESULT Renderer::InitDevice(HWND window, D3DCAPS9& caps) {
   photoEdge = PhotoEdgeWithin(photoEdge, caps.MaxTextureWidth, caps.MaxTextureHeight);
 
   D3DDISPLAYMODE mode;
-  if (HRESULT hr = d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode); FAILED(hr)) return hr;
+  if (HRESULT hr = d3d->GetAdapterDisplayMode(adapter, &mode); FAILED(hr)) return hr;
   frameInterval = FrameIntervalFor(mode.RefreshRate);
 
   RECT client = {};
@@ -88,8 +88,7 @@ HRESULT Renderer::InitDevice(HWND window, D3DCAPS9& caps) {
   params.EnableAutoDepthStencil = FALSE;
   params.FullScreen_RefreshRateInHz = 0;
   params.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
-  if (HRESULT hr =
-          d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, vertexProcessing, &params, device.put());
+  if (HRESULT hr = d3d->CreateDevice(adapter, D3DDEVTYPE_HAL, window, vertexProcessing, &params, device.put());
       FAILED(hr)) {
     return hr;
   }

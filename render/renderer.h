@@ -78,6 +78,8 @@ class Renderer {
   uint32_t frameInterval = 16;
   int shaderLevel = 0;
   bool fullScreen = true;
+  // The adapter driving the monitor the device draws on.
+  UINT adapter = D3DADAPTER_DEFAULT;
   // Texels of the staging, photo and effect textures along each side: set
   // before Init to what the screen wants; Init lowers it to what the card
   // takes, and to kMinStagingEdge when the larger textures cannot be made.

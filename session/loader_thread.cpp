@@ -3,12 +3,15 @@
 #include <exception>
 
 #include "ownership/com_ref.h"
+#include "session/monitor_shows.h"
 #include "session/playlists.h"
 #include "session/show_library.h"
 
 namespace {
 
-HANDLE CreateSessionEvent(const wchar_t* name) { return CreateEventW(nullptr, FALSE, FALSE, name); }
+HANDLE CreateSessionEvent(const SlideshowSession& session, const wchar_t* name) {
+  return CreateEventW(nullptr, FALSE, FALSE, SessionEventName(session, name));
+}
 
 }  // namespace
 
@@ -70,11 +73,11 @@ DWORD WINAPI LoaderThread(void* session) {
 }
 
 HRESULT CreateLoaderEvents(SlideshowSession& session) {
-  session.loadPhotoEvent.reset(CreateSessionEvent(L"BrindoraPro_LoadPhoto"));
+  session.loadPhotoEvent.reset(CreateSessionEvent(session, L"BrindoraPro_LoadPhoto"));
   if (!session.loadPhotoEvent) return E_FAIL;
-  session.loadCompleteEvent.reset(CreateSessionEvent(L"BrindoraPro_LoadPhotoComplete"));
+  session.loadCompleteEvent.reset(CreateSessionEvent(session, L"BrindoraPro_LoadPhotoComplete"));
   if (!session.loadCompleteEvent) return E_FAIL;
-  session.stopLoaderEvent.reset(CreateSessionEvent(L"BrindoraPro_StopThLoadPhoto"));
+  session.stopLoaderEvent.reset(CreateSessionEvent(session, L"BrindoraPro_StopThLoadPhoto"));
   if (!session.stopLoaderEvent) return E_FAIL;
   session.stopWalkEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!session.stopWalkEvent) return E_FAIL;

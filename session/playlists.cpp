@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "media/media_expand.h"
+#include "session/monitor_shows.h"
 #include "session/playlist_rules.h"
 #include "session/show_library.h"
 #include "session/staging_surface.h"
@@ -61,11 +62,15 @@ void ExpandMusicList(SlideshowSession& session, const MediaList& musicEntries) {
 }
 
 HRESULT LoadStep(SlideshowSession& session) {
+  if (IsOtherMonitorShow(session) && !TakePublishedPhotos(session)) return E_FAIL;
   TakeLibraryNews(session);
+  PublishPhotos(session);
+  SkipPhotosOnOtherMonitors(session);
   const LoadStepActions actions{
       .decode =
           [&session] {
             const std::wstring path = session.photoFiles[session.photoIndex];
+            const auto turn = DecodeTurn(session);
             bool decoded = false;
             // A photo that cannot be had (memory refused mid-decode) drops
             // out like a damaged one; the show goes on with the rest.
@@ -75,6 +80,7 @@ HRESULT LoadStep(SlideshowSession& session) {
               decoded = false;
             }
             NoteLibraryDecode(session, path, decoded);
+            if (decoded) ClaimStaged(session, path);
             return decoded;
           },
       // The pause ends on the stop, which is signalled again for the

@@ -7,6 +7,7 @@
 #include "render/slide_clock.h"
 #include "render/slide_motion.h"
 #include "session/frame_pacing.h"
+#include "session/monitor_shows.h"
 #include "session/playlist_rules.h"
 #include "session/playlists.h"
 #include "session/staging_surface.h"
@@ -30,6 +31,8 @@ uint32_t StagedIndex(const SlideshowSession& session) {
 void BeginSlide(SlideshowSession& session, uint32_t now) {
   session.navigating = false;
   session.shownIndex = StagedIndex(session);
+  ClaimShown(session);
+  session.slideAdjustMs = SlideAdjustOnThisMonitor(session, now);
   BeginSlideChoices(session);
   TakeStagingFromLoader(session);
   BeginSlideOnDevice(session.renderer, session.slide.effectCode, session.frame);
@@ -79,7 +82,7 @@ bool TakeStagedPhoto(SlideshowSession& session, uint32_t now) {
 HRESULT RenderFrame(SlideshowSession& session) {
   if (!session.showRunning || session.paused) return S_OK;
   const bool firstFrame = session.firstFrame;
-  const int32_t slideTime = session.sessionSettings.slideTime;
+  const int32_t slideTime = session.sessionSettings.slideTime + session.slideAdjustMs;
   const uint32_t now = SlideClockNow();
   const bool over = SlideIsOver(now, session.slideStart, slideTime, firstFrame);
   const bool stepAsked = session.pendingSteps.load() != 0 || session.navigating;
@@ -132,13 +135,16 @@ DWORD WINAPI RenderThread(void* session) {
 }
 
 HRESULT StartRenderThread(SlideshowSession& session) {
-  session.stopRenderEvent.reset(CreateEventW(nullptr, FALSE, FALSE, L"BrindoraPro_StopThRefresh"));
+  session.stopRenderEvent.reset(
+      CreateEventW(nullptr, FALSE, FALSE, SessionEventName(session, L"BrindoraPro_StopThRefresh")));
   if (!session.stopRenderEvent) return E_FAIL;
   session.repaintEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   if (!session.repaintEvent) return E_FAIL;
   session.renderThread.reset(CreateThread(nullptr, 0, RenderThread, &session, 0, nullptr));
   if (!session.renderThread) return E_FAIL;
-  SetThreadAffinityMask(session.renderThread.get(), 1);
+  // The primary monitor's frames keep to one core; another monitor's
+  // thread is free to run beside it.
+  if (session.monitorNumber == 0) SetThreadAffinityMask(session.renderThread.get(), 1);
   SetThreadPriority(session.renderThread.get(), THREAD_PRIORITY_TIME_CRITICAL);
   return S_OK;
 }

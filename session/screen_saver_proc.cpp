@@ -9,6 +9,7 @@
 #include "music/music_rules.h"
 #include "music/volume.h"
 #include "session/loader_thread.h"
+#include "session/monitor_shows.h"
 #include "session/navigation.h"
 #include "session/render_thread.h"
 #include "session/session_lifecycle.h"
@@ -65,21 +66,17 @@ bool OnControlKey(WPARAM key, SlideshowSession& session) {
       // not running, so the next press does the opposite.
       const bool pause = session.spaceToggle;
       session.spaceToggle = !session.spaceToggle;
-      if (pause) {
-        PauseShow(session);
-      } else {
-        ResumeShow(session);
-      }
+      ForEachShow(session, pause ? PauseShow : ResumeShow);
       return true;
     }
     case VK_LEFT:
-      PreviousPhoto(session);
+      ForEachShow(session, PreviousPhoto);
       return true;
     case VK_UP:
       AdjustVolume(+1);
       return true;
     case VK_RIGHT:
-      NextPhoto(session);
+      ForEachShow(session, NextPhoto);
       return true;
     case VK_DOWN:
       AdjustVolume(-1);

@@ -12,8 +12,8 @@ namespace {
 // The texels a show on the device's monitor wants. The full-screen window
 // spans every monitor, so the monitor holding most of it may be another one
 // (a 4K screen beside a 1080p primary): the adapter's own monitor decides.
-int ScreenPhotoEdge(IDirect3D9* d3d, HWND window) {
-  HMONITOR monitor = d3d ? d3d->GetAdapterMonitor(D3DADAPTER_DEFAULT) : nullptr;
+int ScreenPhotoEdge(IDirect3D9* d3d, UINT adapter, HWND window) {
+  HMONITOR monitor = d3d ? d3d->GetAdapterMonitor(adapter) : nullptr;
   if (!monitor) monitor = MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
   MONITORINFO info{};
   info.cbSize = sizeof info;
@@ -106,12 +106,15 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
   session.renderer.fullScreen = fullScreen;
   try {
     session.fineTimer.Begin(1);
-    // Full screen, the photo gets as many texels as the screen has pixels
-    // (the card and memory permitting); the preview keeps the smallest size.
+    // Full screen, and on every monitor of a show on several, the photo gets
+    // as many texels as its screen has pixels (the card and memory
+    // permitting); the preview keeps the smallest size.
     session.renderer.CreateDirect3D();
-    session.renderer.photoEdge =
-        fullScreen ? session.renderer.PhotoEdgeTheCardTakes(ScreenPhotoEdge(session.renderer.d3d.get(), window))
-                   : kMinStagingEdge;
+    Renderer& renderer = session.renderer;
+    renderer.photoEdge =
+        fullScreen || session.monitors
+            ? renderer.PhotoEdgeTheCardTakes(ScreenPhotoEdge(renderer.d3d.get(), renderer.adapter, window))
+            : kMinStagingEdge;
     Check(CreateLoaderEvents(session));
     // The loader expands the lists while the device is made; the first photo
     // decodes once the staging texture exists. The render thread's first

@@ -1,5 +1,6 @@
 #include "session/session_start.h"
 
+#include "session/monitor_shows.h"
 #include "session/session_lifecycle.h"
 #include "session/show_music.h"
 #include "session/worker_thread.h"
@@ -35,6 +36,7 @@ void FinishStart(SlideshowSession& session, HRESULT prepared) {
   if (session.starterThread) WaitForSingleObject(session.starterThread.get(), kRenderStopWaitMs);
   session.starterThread.reset();
   if (prepared == S_OK) StartSession(session.startFullScreen, session.window, session);
+  StartOtherMonitorShows(session);
   if (session.sessionInitialised && session.listsReady) StartMusic(session);
 }
 

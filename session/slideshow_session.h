@@ -21,6 +21,7 @@
 #include "settings/saver_settings.h"
 
 struct ShowLibrary;
+struct MonitorShows;
 
 struct SlideshowSession {
   SlideshowSession();
@@ -134,6 +135,16 @@ struct SlideshowSession {
   bool spaceToggle = true;
 
   SaverSettings sessionSettings{};
+
+  // The shows on every monitor when there are several (the host's record),
+  // and this one's number among them: 0 on the primary monitor.
+  MonitorShows* monitors = nullptr;
+  uint32_t monitorNumber = 0;
+  // The version of the shared photo list this show's loader took last.
+  uint64_t photosVersion = 0;
+  // Added to the slide time of the slide on screen (render thread only): on
+  // another monitor, its changes keep their place in the primary's slides.
+  int32_t slideAdjustMs = 0;
 };
 
 // The session of the exported ScreenSaverProcW on a window that carries none

@@ -16,12 +16,12 @@ CapsMessageBoxFn showMessage = ShowErrorBox;
 void SetCapsMessageBoxForTesting(CapsMessageBoxFn show) { showMessage = show ? show : ShowErrorBox; }
 
 HRESULT CheckDeviceCaps(IDirect3D9* d3d, D3DCAPS9& caps,
-                        const std::function<void(const wchar_t* text, const wchar_t* caption)>& tell) {
+                        const std::function<void(const wchar_t* text, const wchar_t* caption)>& tell, UINT adapter) {
   if (!d3d) {
     tell(L"Please update your DirectX to 9.0c or above", kCapsMessageCaption);
     return E_FAIL;
   }
-  if (FAILED(d3d->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps))) return E_FAIL;
+  if (FAILED(d3d->GetDeviceCaps(adapter, D3DDEVTYPE_HAL, &caps))) return E_FAIL;
   if (!SupportsLargeTextures(caps.MaxTextureWidth, caps.MaxTextureHeight)) {
     tell(L"Sorry that this software can't work because your graphics card does not support large texture.",
          kCapsMessageCaption);

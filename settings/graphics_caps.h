@@ -11,9 +11,10 @@
 // The caption of both messages.
 inline constexpr wchar_t kCapsMessageCaption[] = L"Error";
 
-// Reads the default adapter's capabilities into `caps`. E_FAIL, after
+// Reads the adapter's capabilities into `caps`. E_FAIL, after
 // showing why through `tell` (text, caption) where the user can act, when
 // there is no Direct3D 9, the capabilities cannot be read, or textures are
 // smaller than a photo.
 HRESULT CheckDeviceCaps(IDirect3D9* d3d, D3DCAPS9& caps,
-                        const std::function<void(const wchar_t* text, const wchar_t* caption)>& tell);
+                        const std::function<void(const wchar_t* text, const wchar_t* caption)>& tell,
+                        UINT adapter = D3DADAPTER_DEFAULT);
