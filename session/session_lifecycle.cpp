@@ -2,6 +2,7 @@
 
 #include "render/render_maths.h"
 #include "session/loader_thread.h"
+#include "session/monitor_shows.h"
 #include "session/playlists.h"
 #include "session/render_thread.h"
 #include "session/staging_surface.h"
@@ -9,11 +10,14 @@
 
 namespace {
 
-// The texels a show on the device's monitor wants. The full-screen window
+// The texels a show on its monitor wants. The primary's full-screen window
 // spans every monitor, so the monitor holding most of it may be another one
 // (a 4K screen beside a 1080p primary): the adapter's own monitor decides.
-int ScreenPhotoEdge(IDirect3D9* d3d, UINT adapter, HWND window) {
-  HMONITOR monitor = d3d ? d3d->GetAdapterMonitor(adapter) : nullptr;
+// Another monitor's window covers that monitor alone, whichever adapter
+// draws it.
+int ScreenPhotoEdge(const SlideshowSession& session, HWND window) {
+  IDirect3D9* d3d = session.renderer.d3d.get();
+  HMONITOR monitor = d3d && !IsOtherMonitorShow(session) ? d3d->GetAdapterMonitor(session.renderer.adapter) : nullptr;
   if (!monitor) monitor = MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
   MONITORINFO info{};
   info.cbSize = sizeof info;
@@ -111,10 +115,9 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
     // permitting); the preview keeps the smallest size.
     session.renderer.CreateDirect3D();
     Renderer& renderer = session.renderer;
-    renderer.photoEdge =
-        fullScreen || session.monitors
-            ? renderer.PhotoEdgeTheCardTakes(ScreenPhotoEdge(renderer.d3d.get(), renderer.adapter, window))
-            : kMinStagingEdge;
+    renderer.photoEdge = fullScreen || session.monitors
+                             ? renderer.PhotoEdgeTheCardTakes(ScreenPhotoEdge(session, window))
+                             : kMinStagingEdge;
     Check(CreateLoaderEvents(session));
     // The loader expands the lists while the device is made; the first photo
     // decodes once the staging texture exists. The render thread's first
