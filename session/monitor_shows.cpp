@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr DWORD kEmptyListPollMs = 100;
+
 // The adapter whose monitor holds the window; the default one when no
 // adapter reports it (one card may report all its monitors as one).
 UINT AdapterOfWindow(IDirect3D9* d3d, HWND window) {
@@ -81,17 +83,24 @@ void PublishPhotos(SlideshowSession& session) {
 
 bool TakePublishedPhotos(SlideshowSession& session) {
   MonitorShows& shared = *session.monitors;
-  const HANDLE waitOn[2] = {shared.photosPublished.get(), session.stopLoaderEvent.get()};
-  if (WaitForMultipleObjects(2, waitOn, FALSE, INFINITE) != WAIT_OBJECT_0) {
-    // The stop is the loader's own to see again.
-    SetEvent(session.stopLoaderEvent.get());
-    return false;
-  }
-  {
+  const HANDLE stop = session.stopLoaderEvent.get();
+  const HANDLE waitOn[2] = {shared.photosPublished.get(), stop};
+  // An empty list (a first walk yet to find its photos) is waited out: the
+  // primary publishes again when its list grows.
+  for (DWORD wait = INFINITE;; wait = kEmptyListPollMs) {
+    if (WaitForMultipleObjects(2, waitOn, FALSE, INFINITE) != WAIT_OBJECT_0 ||
+        (wait != INFINITE && WaitForSingleObject(stop, wait) == WAIT_OBJECT_0)) {
+      SetEvent(stop);  // the loader's own to see again
+      return false;
+    }
     std::lock_guard hold(shared.lock);
-    if (shared.photosVersion == session.photosVersion) return true;
+    if (shared.photosVersion == session.photosVersion) {
+      if (session.photoFiles.Empty()) continue;
+      return true;
+    }
     session.photoFiles = shared.photos;
     session.photosVersion = shared.photosVersion;
+    if (!session.photoFiles.Empty()) break;
   }
   const auto monitors = static_cast<uint32_t>(shared.shows.size());
   if (session.sessionSettings.photoRandom) {

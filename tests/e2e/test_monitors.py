@@ -4,8 +4,8 @@ takes its monitor layout from the first display a prefix's server sees).
 Xephyr's RandR is off: with it, Wine asks RandR, which reports one output,
 and never looks at Xinerama's two heads. Each monitor runs its own show:
 both show photos of the list within a second of each other, different ones,
-each changes photo as its slides end, and input on either monitor ends the
-saver."""
+each changes photo as its slides end, Space pauses both, and input on either
+monitor ends the saver."""
 
 import os
 import subprocess
@@ -87,6 +87,14 @@ def test_each_monitor_runs_its_own_show(saver, dual_head):
     assert different is not None, "the two heads never showed two different photos"
     for head, changes in seen.items():
         assert len(changes) >= 3, f"the head at {head} showed {[p for _, p in changes]} in 7.5 s of 3 s slides"
+    # Space pauses both heads for longer than a slide, and the show goes on.
+    subprocess.run(["xdotool", "key", "space"], env=dual_head, check=True, timeout=10)
+    time.sleep(0.5)
+    paused = screenshot(env=dual_head)
+    time.sleep(4)
+    held = screenshot(env=dual_head)
+    assert [photo_at(held, head) for head in seen] == [photo_at(paused, head) for head in seen] != [None, None]
+    subprocess.run(["xdotool", "key", "space"], env=dual_head, check=True, timeout=10)
     subprocess.run(["xdotool", "key", "a"], env=dual_head, check=True, timeout=10)
     assert saver.wait(timeout=10) == 0
     assert screenshot(env=dual_head).pixel(*SECOND) == GREY
