@@ -12,6 +12,7 @@
 #include "ownership/gdi_holders.h"
 #include "ownership/scoped_handle.h"
 #include "resources/resource_ids.h"
+#include "session/session_start.h"
 #include "session/slideshow_session.h"
 
 BOOL isWin9x = FALSE;
@@ -20,6 +21,9 @@ namespace {
 
 constexpr wchar_t kSaverClass[] = L"WindowsScreenSaverClass";
 constexpr wchar_t kFullScreenTitle[] = L"Screen Saver";
+// Long enough for a Direct3D object nearly made; short enough that a key
+// still ends the saver within half a second.
+constexpr DWORD kStartFinishWaitMs = 400;
 
 HWND ValidWindow(uintptr_t handle) {
   HWND window = reinterpret_cast<HWND>(handle);
@@ -166,6 +170,7 @@ int RunSaver(HINSTANCE instance, HWND parent) {
   // under a device nobody released can crash on the way out (seen under
   // Wine as a heap error at exit). Settings are written as they change, so
   // nothing is left unsaved.
+  LetStartFinish(*session, kStartFinishWaitMs);
   TerminateProcess(GetCurrentProcess(), static_cast<UINT>(result));
   return result;
 }

@@ -43,3 +43,7 @@ void FinishStart(SlideshowSession& session, HRESULT prepared) {
 bool StartInProgress(const SlideshowSession& session) {
   return session.starterThread && WaitForSingleObject(session.starterThread.get(), 0) == WAIT_TIMEOUT;
 }
+
+void LetStartFinish(const SlideshowSession& session, DWORD waitMs) {
+  if (StartInProgress(session)) WaitForSingleObject(session.starterThread.get(), waitMs);
+}

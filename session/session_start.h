@@ -24,3 +24,10 @@ void FinishStart(SlideshowSession& session, HRESULT prepared);
 
 // True while the starting thread runs.
 bool StartInProgress(const SlideshowSession& session);
+
+// Before the process ends: gives a start still making the Direct3D object up
+// to `waitMs` to finish. A process ended while a thread is inside the
+// graphics driver's set-up can die of a signal on its way out (seen under
+// Wine: the exit ends that thread in the middle of a system call); every
+// other moment ends cleanly.
+void LetStartFinish(const SlideshowSession& session, DWORD waitMs);
