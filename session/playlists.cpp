@@ -31,7 +31,7 @@ void SeedAndShufflePhotos(PhotoList& list) {
 }
 
 HRESULT ExpandPhotoEntry(const wchar_t* entry, SlideshowSession& session) {
-  // Walked as whole paths, kept compact.
+  // The walk gives whole paths; the list keeps each one compact.
   MediaList found;
   const HRESULT result = ExpandEntry(found, entry, session.sessionSettings.photoIncludeSubDir, StopAskedOf(session));
   for (const std::wstring& path : found) session.photoFiles.Append(path);
