@@ -1,32 +1,50 @@
 // Figures for the library index: how soon a show could have its photos from
 // the index, how long the walk takes and how many folders it lists, and the
-// memory the photo list takes.
+// memory a show keeps for its list of the whole library.
 //   library_bench <index file> <photo folder>
 // Prints "name value..." lines; never fails on a time.
 
 #include <windows.h>
 
+#include <malloc.h>
 #include <psapi.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "library/library_walk.h"
 #include "library/photo_index.h"
+#include "library/photo_list.h"
+#include "library/slot_ids.h"
 
 #include "bench/bench_measure.h"
 
+// Bytes the program holds from operator new: the lists are measured by what
+// they really take from the heap, padding and spare capacity included.
+// SQLite allocates on its own and is not counted. One thread only.
+namespace {
+size_t liveHeapBytes = 0;
+}  // namespace
+
+void* operator new(size_t size) {
+  void* block = std::malloc(size != 0 ? size : 1);
+  if (!block) throw std::bad_alloc();
+  liveHeapBytes += _msize(block);
+  return block;
+}
+void operator delete(void* block) noexcept {
+  if (!block) return;
+  liveHeapBytes -= _msize(block);
+  std::free(block);
+}
+void operator delete(void* block, size_t) noexcept { operator delete(block); }
+
 namespace {
 
-// What the photo list itself holds on the heap: records and path text.
-double ListMegabytes(const std::vector<LibraryPhoto>& photos) {
-  size_t bytes = photos.capacity() * sizeof(LibraryPhoto);
-  for (const LibraryPhoto& photo : photos) {
-    if (photo.path.capacity() > 7) bytes += (photo.path.capacity() + 1) * sizeof(wchar_t);  // beyond the inline buffer
-  }
-  return static_cast<double>(bytes) / (1024.0 * 1024.0);
-}
+double Megabytes(size_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
 }  // namespace
 
@@ -51,29 +69,35 @@ int wmain(int argc, wchar_t** argv) {
   double start = NowMs();
   auto index = PhotoIndex::Open(indexFile);
   const double opened = NowMs() - start;
-  std::vector<LibraryPhoto> known;
-  if (index) known = IndexedPhotos(*index, roots, true);
+  size_t known = 0;
+  if (index) known = IndexedPhotos(*index, roots, true).Count();
   std::printf("index-open ms %.1f usable %d\n", opened, index ? 1 : 0);
-  std::printf("from-index ms %.1f photos %zu\n", NowMs() - start, known.size());
+  std::printf("from-index ms %.1f photos %zu\n", NowMs() - start, known);
 
-  std::vector<LibraryPhoto> walked;
-  start = NowMs();
-  const LibraryWalkOutcome outcome =
-      WalkLibrary(index.get(), roots, true, nullptr, [&](std::vector<LibraryPhoto>&& photos) {
-        for (LibraryPhoto& photo : photos) walked.push_back(std::move(photo));
-      });
-  std::printf("walk ms %.1f folders-reached %zu folders-listed %zu photos %zu complete %d\n", NowMs() - start,
-              outcome.foldersReached, outcome.foldersListed, walked.size(), outcome.complete ? 1 : 0);
-  std::printf("photo-list MB %.1f peak-working-set MB %.1f\n", ListMegabytes(walked), PeakMegabytes());
-
-  // The deck over the whole library, as a show in random order keeps it.
+  // What a show in random order keeps: its list (each path's text held
+  // once), the index's id of each path and back, and the deck.
+  const size_t heapBefore = liveHeapBytes;
+  PhotoList list;
+  SlotIds ids;
   std::vector<Card> present;
-  present.reserve(walked.size());
-  for (const LibraryPhoto& photo : walked) present.push_back({photo.id, false, photo.failed});
+  start = NowMs();
+  const LibraryWalkOutcome outcome = WalkLibrary(index.get(), roots, true, nullptr, [&](PhotoBatch&& photos) {
+    for (size_t k = 0; k < photos.Count(); ++k) {
+      const uint32_t slot = list.Paths().Intern(photos.Folder(k), photos.Name(k));
+      ids.Set(slot, photos.Id(k));
+      list.AppendSlot(slot);
+      present.push_back({photos.Id(k), false, photos.Failed(k)});
+    }
+  });
+  std::printf("walk ms %.1f folders-reached %zu folders-listed %zu photos %zu complete %d\n", NowMs() - start,
+              outcome.foldersReached, outcome.foldersListed, list.Count(), outcome.complete ? 1 : 0);
+
   start = NowMs();
   Deck deck = index ? index->LoadDeck() : Deck();
   deck.Sync(present, [](size_t bound) { return static_cast<size_t>(std::rand()) % bound; });
   const bool saved = index && index->SaveDeck(deck);
   std::printf("deck ms %.1f cards %zu saved %d\n", NowMs() - start, deck.Cards().size(), saved ? 1 : 0);
+  present = {};
+  std::printf("photo-list MB %.1f peak-working-set MB %.1f\n", Megabytes(liveHeapBytes - heapBefore), PeakMegabytes());
   return 0;
 }

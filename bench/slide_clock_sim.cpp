@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   const uint32_t decodeMs = argc > 4 ? std::strtoul(argv[4], nullptr, 10) : 40;
   constexpr int32_t slideTime = 0;
 
-  MediaList files;
+  PhotoList files;
   for (size_t i = 0; i < photos; ++i) files.Append(std::to_wstring(i));
 
   std::srand(12345);

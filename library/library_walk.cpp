@@ -119,8 +119,7 @@ class Walker {
         }
       } while (FindNextFileW(find.get(), &item));
     }
-    std::vector<LibraryPhoto> photos;
-    photos.reserve(files.size());
+    PhotoBatch photos;
     if (index_) {
       std::vector<std::wstring> subPaths;
       for (const SubFolderSeen& sub : subFolders) subPaths.push_back(sub.path);
@@ -128,11 +127,9 @@ class Walker {
       // that includes them lists it again instead of trusting an empty list.
       index_->StoreFolder(folder, includeSubDirs ? lastWrite : 0, files, subPaths);
       // The ids come from the index, and with them the failed marks kept.
-      for (IndexedFile& file : index_->FilesOf(folder)) {
-        photos.push_back({file.id, folder + file.name, file.failed});
-      }
+      for (const IndexedFile& file : index_->FilesOf(folder)) photos.Add(folder, file.name, file.id, file.failed);
     } else {
-      for (ListedFile& file : files) photos.push_back({0, folder + file.name, false});
+      for (const ListedFile& file : files) photos.Add(folder, file.name, 0, false);
     }
     onFolder_(std::move(photos));
     return subFolders;
@@ -140,13 +137,12 @@ class Walker {
 
   void FromIndex(const std::wstring& folder) {
     links_.Walked(folder);
-    std::vector<LibraryPhoto> photos;
+    PhotoBatch photos;
     for (IndexedFile& file : index_->FilesOf(folder)) {
-      std::wstring path = folder + file.name;
       if (file.failed) {
         // Replaced in place leaves the folder's time alone: the file's own
         // size and time say whether it is worth another try.
-        auto data = Attributes(path);
+        auto data = Attributes(folder + file.name);
         if (data) {
           const int64_t size = Size(data->nFileSizeHigh, data->nFileSizeLow);
           const int64_t time = Ticks(data->ftLastWriteTime);
@@ -156,7 +152,7 @@ class Walker {
           }
         }
       }
-      photos.push_back({file.id, std::move(path), file.failed});
+      photos.Add(folder, file.name, file.id, file.failed);
     }
     onFolder_(std::move(photos));
   }
@@ -170,10 +166,10 @@ class Walker {
 
 }  // namespace
 
-std::vector<LibraryPhoto> IndexedPhotos(PhotoIndex& index, const std::vector<std::wstring>& roots, bool includeSubDirs,
-                                        size_t enough) {
+PhotoBatch IndexedPhotos(PhotoIndex& index, const std::vector<std::wstring>& roots, bool includeSubDirs,
+                         size_t enough) {
   const KnownFolders known = index.Folders();
-  std::vector<LibraryPhoto> photos;
+  PhotoBatch photos;
   size_t playable = 0;
   const RefreshProbe probe{
       // Every folder as the index last saw it, so none is listed.
@@ -185,9 +181,9 @@ std::vector<LibraryPhoto> IndexedPhotos(PhotoIndex& index, const std::vector<std
       .enumerate = [](const std::wstring&, int64_t) { return std::vector<SubFolderSeen>{}; },
       .fromIndex =
           [&](const std::wstring& folder) {
-            for (IndexedFile& file : index.FilesOf(folder)) {
+            for (const IndexedFile& file : index.FilesOf(folder)) {
               playable += !file.failed;
-              photos.push_back({file.id, folder + file.name, file.failed});
+              photos.Add(folder, file.name, file.id, file.failed);
             }
           },
       .stopped = [&playable, enough] { return playable >= enough; },
@@ -242,8 +238,11 @@ std::optional<LibraryPhoto> NextOfDeck(PhotoIndex& index, const std::vector<std:
 std::optional<LibraryPhoto> FirstKnownPhoto(PhotoIndex& index, const std::vector<std::wstring>& roots,
                                             bool includeSubDirs, bool random) {
   if (random) return NextOfDeck(index, roots, includeSubDirs);
-  for (LibraryPhoto& photo : IndexedPhotos(index, roots, includeSubDirs, 1)) {
-    if (!photo.failed && OnDisk(photo.path)) return std::move(photo);
+  const PhotoBatch known = IndexedPhotos(index, roots, includeSubDirs, 1);
+  for (size_t k = 0; k < known.Count(); ++k) {
+    if (known.Failed(k)) continue;
+    std::wstring path = known.Path(k);
+    if (OnDisk(path)) return LibraryPhoto{known.Id(k), std::move(path), false};
   }
   return std::nullopt;
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "library/photo_batch.h"
 #include "library/photo_index.h"
 
 struct LibraryPhoto {
@@ -20,7 +21,8 @@ struct LibraryPhoto {
   bool failed = false;
 };
 
-using OnFolderPhotos = std::function<void(std::vector<LibraryPhoto>&& photos)>;
+// One folder's photos at a time, in walk order.
+using OnFolderPhotos = std::function<void(PhotoBatch&& photos)>;
 
 struct LibraryWalkOutcome {
   size_t foldersReached = 0;
@@ -31,8 +33,8 @@ struct LibraryWalkOutcome {
 // The photos under the folders `roots` as the index holds them, in walk
 // order, with no access to the disk. Ends after the folder that brings the
 // number of photos not marked failed to `enough`.
-std::vector<LibraryPhoto> IndexedPhotos(PhotoIndex& index, const std::vector<std::wstring>& roots, bool includeSubDirs,
-                                        size_t enough = SIZE_MAX);
+PhotoBatch IndexedPhotos(PhotoIndex& index, const std::vector<std::wstring>& roots, bool includeSubDirs,
+                         size_t enough = SIZE_MAX);
 
 // A photo under `roots` that is on the disk now, found with a few lookups so
 // that a show can start before it has its whole list: in random order the

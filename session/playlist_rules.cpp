@@ -20,7 +20,7 @@ uint32_t SlideStartAfterPause(uint32_t slideStart, uint32_t pauseStart, uint32_t
   return now > pauseStart ? slideStart + (now - pauseStart) : slideStart;
 }
 
-bool RunLoadStep(MediaList& files, uint32_t& photoIndex, bool photoRandom, const LoadStepActions& actions) {
+bool RunLoadStep(PhotoList& files, uint32_t& photoIndex, bool photoRandom, const LoadStepActions& actions) {
   while (!files.Empty()) {
     if (photoIndex >= files.Count()) photoIndex = 0;
     if (actions.decode()) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "library/photo_list.h"
 #include "settings/saver_settings.h"
 
 // The photo Right and Left ask for, relative to the one on screen. shownIndex
@@ -39,4 +40,4 @@ struct LoadStepActions {
 // fail until one decodes or the list is empty; then advances photoIndex and,
 // at the start of a new pass in random order, reshuffles. False when the list
 // ends up empty or the stop was asked for.
-bool RunLoadStep(MediaList& files, uint32_t& photoIndex, bool photoRandom, const LoadStepActions& actions);
+bool RunLoadStep(PhotoList& files, uint32_t& photoIndex, bool photoRandom, const LoadStepActions& actions);

@@ -26,8 +26,17 @@ void SeedAndShuffle(MediaList& list) {
   if (!list.Empty()) ShuffleList(list);
 }
 
+void SeedAndShufflePhotos(PhotoList& list) {
+  SeedThreadRand();
+  if (!list.Empty()) ShuffleList(list);
+}
+
 HRESULT ExpandPhotoEntry(const wchar_t* entry, SlideshowSession& session) {
-  return ExpandEntry(session.photoFiles, entry, session.sessionSettings.photoIncludeSubDir, StopAskedOf(session));
+  // The walk gives whole paths; the list keeps each one compact.
+  MediaList found;
+  const HRESULT result = ExpandEntry(found, entry, session.sessionSettings.photoIncludeSubDir, StopAskedOf(session));
+  for (const std::wstring& path : found) session.photoFiles.Append(path);
+  return result;
 }
 
 HRESULT ExpandMusicEntry(const wchar_t* entry, SlideshowSession& session) {
@@ -46,10 +55,10 @@ void BuildPlaylists(SlideshowSession& session, const SaverSettings& settings, co
 }
 
 void ExpandPlaylists(SlideshowSession& session, const MediaList& photoEntries, const MediaList& musicEntries) {
-  session.photoFiles.Clear();
+  session.photoFiles.Reset();
   session.photoIndex = 0;
   for (const std::wstring& entry : photoEntries) ExpandPhotoEntry(entry.c_str(), session);
-  if (session.sessionSettings.photoRandom) SeedAndShuffle(session.photoFiles);
+  if (session.sessionSettings.photoRandom) SeedAndShufflePhotos(session.photoFiles);
   ExpandMusicList(session, musicEntries);
 }
 
@@ -92,7 +101,7 @@ HRESULT LoadStep(SlideshowSession& session) {
           },
       .reshuffle =
           [&session] {
-            if (!ReshuffleFromLibrary(session)) SeedAndShuffle(session.photoFiles);
+            if (!ReshuffleFromLibrary(session)) SeedAndShufflePhotos(session.photoFiles);
           },
       .stopAsked = StopAskedOf(session),
   };

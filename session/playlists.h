@@ -37,3 +37,4 @@ HRESULT LoadStep(SlideshowSession& session);
 // right before it draws.
 void SeedThreadRand();
 void SeedAndShuffle(MediaList& list);
+void SeedAndShufflePhotos(PhotoList& list);

@@ -1,8 +1,6 @@
 #include "session/show_library.h"
 
 #include <cstdlib>
-#include <iterator>
-#include <unordered_set>
 
 #include "session/playlists.h"
 #include "session/slideshow_session.h"
@@ -28,10 +26,15 @@ bool IsFile(const std::wstring& entry) {
 
 bool Random(const SlideshowSession& session) { return session.sessionSettings.photoRandom; }
 
-const std::wstring& PathOf(const ShowLibrary& library, PhotoId id) {
-  static const std::wstring none;
-  auto found = library.paths.find(id);
-  return found != library.paths.end() ? *found->second : none;
+// The id of a path the show knows; 0 for none.
+PhotoId IdOf(const SlideshowSession& session, const std::wstring& path) {
+  const std::optional<uint32_t> slot = session.photoFiles.Paths().Find(path);
+  return slot ? session.library->ids.IdOf(*slot) : 0;
+}
+
+// Known to the show, and reported by its walk since the last prune.
+bool Walked(const ShowLibrary& library, uint32_t slot) {
+  return library.ids.IdOf(slot) != 0 && slot < library.walked.size() && library.walked[slot];
 }
 
 // Hands the deck's next `count` photos to the end of the list.
@@ -40,7 +43,8 @@ void HandOut(SlideshowSession& session, size_t count) {
   for (size_t k = 0; k < count; ++k) {
     auto id = library.deck.Next(RandomBelow15);
     if (!id) break;
-    session.photoFiles.Append(PathOf(library, *id));
+    // Every card is a photo the show knows: the deck is synced to them.
+    if (auto slot = library.ids.SlotOf(*id)) session.photoFiles.AppendSlot(*slot);
   }
 }
 
@@ -52,20 +56,20 @@ size_t CountCards(const Deck& deck, bool withShown) {
 
 // New photos (not failed, unknown so far) join the list: in random order
 // shuffled into the part of the pass not shown yet.
-void Join(SlideshowSession& session, const std::vector<LibraryPhoto>& photos) {
+void Join(SlideshowSession& session, const PhotoBatch& photos) {
   ShowLibrary& library = *session.library;
   std::vector<Card> present = library.deck.Cards();
   const size_t known = present.size();
-  for (const LibraryPhoto& photo : photos) {
-    auto [entry, added] = library.ids.emplace(photo.path, photo.id);
-    library.walked.insert(&entry->first);
-    if (!added) continue;
-    library.paths[photo.id] = &entry->first;
-    if (photo.failed) continue;
+  for (size_t k = 0; k < photos.Count(); ++k) {
+    const uint32_t slot = session.photoFiles.Paths().Intern(photos.Folder(k), photos.Name(k));
+    if (slot >= library.walked.size()) library.walked.resize(slot + 1);
+    library.walked[slot] = true;
+    if (!library.ids.Set(slot, photos.Id(k))) continue;
+    if (photos.Failed(k)) continue;
     if (Random(session)) {
-      present.push_back({photo.id, false, false});
+      present.push_back({photos.Id(k), false, false});
     } else {
-      session.photoFiles.Append(photo.path);
+      session.photoFiles.AppendSlot(slot);
     }
   }
   if (present.size() == known) return;
@@ -79,13 +83,9 @@ void Join(SlideshowSession& session, const std::vector<LibraryPhoto>& photos) {
 // After a walk that saw everything: photos no longer there leave the list.
 void Prune(SlideshowSession& session) {
   ShowLibrary& library = *session.library;
-  const auto there = [&library](const std::wstring& path) {
-    auto found = library.ids.find(path);
-    return found != library.ids.end() && library.walked.contains(&found->first);
-  };
-  MediaList& files = session.photoFiles;
+  PhotoList& files = session.photoFiles;
   for (size_t k = files.Count(); k > 0; --k) {
-    if (there(files[k - 1])) continue;
+    if (Walked(library, files.SlotAt(k - 1))) continue;
     files.RemoveAt(k - 1);
     if (session.photoIndex >= k) --session.photoIndex;
   }
@@ -93,9 +93,10 @@ void Prune(SlideshowSession& session) {
   if (!Random(session)) return;
   std::vector<Card> present;
   for (const Card& card : library.deck.Cards()) {
-    if (there(PathOf(library, card.id))) present.push_back(card);
+    const std::optional<uint32_t> slot = library.ids.SlotOf(card.id);
+    if (slot && Walked(library, *slot)) present.push_back(card);
   }
-  library.walked = {};
+  library.walked.assign(library.walked.size(), false);
   if (present.size() == library.deck.Cards().size()) return;
   library.deck.Sync(present, RandomBelow15);
   library.index->SaveDeck(library.deck);
@@ -111,12 +112,11 @@ DWORD WINAPI WalkThread(void* parameter) {
   const LibraryWalkOutcome outcome =
       !index ? LibraryWalkOutcome{}
              : WalkLibrary(index.get(), library.roots, session.sessionSettings.photoIncludeSubDir,
-                           session.stopWalkEvent.get(), [&](std::vector<LibraryPhoto>&& photos) {
-                             const bool any = !photos.empty();
+                           session.stopWalkEvent.get(), [&](PhotoBatch&& photos) {
+                             const bool any = !photos.Empty();
                              {
                                std::lock_guard<std::mutex> hold(library.lock);
-                               library.found.insert(library.found.end(), std::make_move_iterator(photos.begin()),
-                                                    std::make_move_iterator(photos.end()));
+                               library.found.Append(photos);
                              }
                              if (!announced && any) {
                                // A first show has its first photos: the rest of the walk gives way.
@@ -161,10 +161,10 @@ bool CheckPages(ShowLibrary& library) {
 
 void WalkAsAlways(SlideshowSession& session) {
   session.library.reset();
-  session.photoFiles.Clear();
+  session.photoFiles.Reset();
   session.photoIndex = 0;
   for (const std::wstring& entry : session.photoEntries) ExpandPhotoEntry(entry.c_str(), session);
-  if (Random(session)) SeedAndShuffle(session.photoFiles);
+  if (Random(session)) SeedAndShufflePhotos(session.photoFiles);
 }
 
 // The list, and in random order the deck where the last show left it, from
@@ -172,43 +172,46 @@ void WalkAsAlways(SlideshowSession& session) {
 // head, handed out. How many photos the index knew.
 size_t LoadKnown(SlideshowSession& session) {
   ShowLibrary& lib = *session.library;
-  const std::vector<LibraryPhoto> photos =
-      IndexedPhotos(*lib.index, lib.roots, session.sessionSettings.photoIncludeSubDir);
-  const std::wstring first = lib.staged == lib.first ? lib.first : std::wstring();
+  const PhotoBatch photos = IndexedPhotos(*lib.index, lib.roots, session.sessionSettings.photoIncludeSubDir);
+  PathStore& paths = session.photoFiles.Paths();
+  const std::optional<uint32_t> firstSlot =
+      !lib.first.empty() && lib.staged == lib.first ? paths.Find(lib.first) : std::nullopt;
+  const bool keepFirst = firstSlot.has_value();
+  const uint32_t first = firstSlot.value_or(0);
   session.photoFiles.Clear();
   session.photoIndex = 0;
-  for (const LibraryPhoto& photo : photos) {
-    auto known = lib.ids.emplace(photo.path, photo.id).first;
-    lib.paths.emplace(photo.id, &known->first);
-    if (photo.failed || Random(session)) continue;
-    session.photoFiles.Append(photo.path);
-    if (!first.empty() && photo.path == first) session.photoIndex = static_cast<uint32_t>(session.photoFiles.Count());
+  for (size_t k = 0; k < photos.Count(); ++k) {
+    const uint32_t slot = paths.Intern(photos.Folder(k), photos.Name(k));
+    lib.ids.Set(slot, photos.Id(k));
+    if (photos.Failed(k) || Random(session)) continue;
+    session.photoFiles.AppendSlot(slot);
+    if (keepFirst && slot == first) session.photoIndex = static_cast<uint32_t>(session.photoFiles.Count());
   }
   // None known (other folders indexed): the stored deck is no concern of this show's yet.
-  if (!Random(session) || photos.empty()) return photos.size();
+  if (!Random(session) || photos.Empty()) return photos.Count();
   lib.deck = lib.index->LoadDeck();
   std::vector<Card> present;
-  present.reserve(photos.size());
-  for (const LibraryPhoto& photo : photos) present.push_back({photo.id, false, photo.failed});
+  present.reserve(photos.Count());
+  for (size_t k = 0; k < photos.Count(); ++k) present.push_back({photos.Id(k), false, photos.Failed(k)});
   lib.deck.Sync(present, RandomBelow15);
-  if (!first.empty()) {
-    const PhotoId id = lib.ids[first];
+  if (keepFirst) {
+    const PhotoId id = lib.ids.IdOf(first);
     std::vector<Card> cards = lib.deck.Cards();
     for (Card& card : cards) card.shown = card.shown || card.id == id;
     lib.deck = Deck(std::move(cards), id);
-    session.photoFiles.Append(first);
+    session.photoFiles.AppendSlot(first);
     session.photoIndex = 1;
   }
   const size_t left = CountCards(lib.deck, false);
   HandOut(session, left != 0 ? left : CountCards(lib.deck, true));
   lib.index->SaveDeck(lib.deck);
-  return photos.size();
+  return photos.Count();
 }
 
 void MarkStagedShown(SlideshowSession& session) {
   ShowLibrary& library = *session.library;
   if (library.staged.empty()) return;
-  const PhotoId id = library.ids[library.staged];
+  const PhotoId id = IdOf(session, library.staged);
   library.staged.clear();
   if (Random(session)) library.deck.MarkShown(id);
   library.index->MarkShown(id);
@@ -232,15 +235,16 @@ bool ExpandLibraryPhotos(SlideshowSession& session) {
 
   session.library = std::move(library);
   ShowLibrary& lib = *session.library;
-  session.photoFiles.Clear();
+  session.photoFiles.Reset();
   session.photoIndex = 0;
   SeedThreadRand();
   const bool subDirs = session.sessionSettings.photoIncludeSubDir;
   if (auto first = FirstKnownPhoto(*lib.index, lib.roots, subDirs, Random(session))) {
-    lib.paths.emplace(first->id, &lib.ids.emplace(first->path, first->id).first->first);
+    const uint32_t slot = session.photoFiles.Paths().Intern(first->path);
+    lib.ids.Set(slot, first->id);
     lib.first = first->path;
     lib.partial = true;
-    session.photoFiles.Append(first->path);
+    session.photoFiles.AppendSlot(slot);
     return true;
   }
   if (!CheckPages(lib)) {
@@ -282,15 +286,15 @@ void TakeLibraryNews(SlideshowSession& session) {
   ShowLibrary& library = *session.library;
   if (library.walkGoOn && library.firstTried) SetEvent(library.walkGoOn.get());
   MarkStagedShown(session);
-  std::vector<LibraryPhoto> found;
+  PhotoBatch found;
   bool complete = false;
   {
     std::lock_guard<std::mutex> hold(library.lock);
-    found.swap(library.found);
+    std::swap(found, library.found);
     complete = library.walkComplete;
     library.walkComplete = false;
   }
-  if (!found.empty()) Join(session, found);
+  if (!found.Empty()) Join(session, found);
   if (complete) Prune(session);
 }
 
@@ -301,7 +305,7 @@ bool WaitForLibraryPhotos(SlideshowSession& session) {
   for (;;) {
     {
       std::lock_guard<std::mutex> hold(library.lock);
-      if (!library.found.empty() || library.walkComplete) break;
+      if (!library.found.Empty() || library.walkComplete) break;
     }
     if (session.loaderStopping) return false;
     if (WaitForSingleObject(library.walkThread.get(), kNewsPollMs) == WAIT_OBJECT_0) break;
@@ -318,10 +322,10 @@ void NoteLibraryDecode(SlideshowSession& session, const std::wstring& path, bool
     library.staged = path;
     return;
   }
-  auto found = library.ids.find(path);
-  if (found == library.ids.end()) return;
-  library.deck.MarkFailed(found->second);
-  library.index->MarkFailed(found->second);
+  const PhotoId id = IdOf(session, path);
+  if (id == 0) return;
+  library.deck.MarkFailed(id);
+  library.index->MarkFailed(id);
 }
 
 bool ReshuffleFromLibrary(SlideshowSession& session) {

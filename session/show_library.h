@@ -10,11 +10,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "library/library_walk.h"
+#include "library/slot_ids.h"
 #include "ownership/scoped_handle.h"
 
 struct SlideshowSession;
@@ -24,12 +23,12 @@ struct ShowLibrary {
   std::wstring indexPath;
   std::vector<std::wstring> roots;
   Deck deck;
-  std::unordered_map<std::wstring, PhotoId> ids;
-  // The keys of `ids` (which never move): one copy of each path, not two.
-  std::unordered_map<PhotoId, const std::wstring*> paths;
-  // The keys of `ids` this show's walk reported: what is not among them once
+  // A photo the show knows is a slot of its list's path store (the list
+  // holds slots, each path's text is there once); its id in the index.
+  SlotIds ids;
+  // By slot, those this show's walk reported: what is not among them once
   // the walk saw everything is gone.
-  std::unordered_set<const std::wstring*> walked;
+  std::vector<bool> walked;
   std::wstring staged;  // decoded last: on screen once the next is asked for
   AutoHandle walkThread;
   // A show started from one photo the index knew, before its whole list:
@@ -46,7 +45,7 @@ struct ShowLibrary {
 
   // Handed from the walk's thread to the loader's.
   std::mutex lock;
-  std::vector<LibraryPhoto> found;
+  PhotoBatch found;
   bool walkComplete = false;
 };
 

@@ -34,3 +34,9 @@ void ShuffleList(MediaList& list, const Rand15& rand15) {
 void ShuffleList(MediaList& list) {
   ShuffleList(list, [] { return std::rand(); });
 }
+
+void ShuffleList(PhotoList& list, const Rand15& rand15) { list.Reorder(ShuffleOrder(list.Count(), rand15)); }
+
+void ShuffleList(PhotoList& list) {
+  ShuffleList(list, [] { return std::rand(); });
+}

@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "library/photo_list.h"
 #include "settings/saver_settings.h"
 
 // Yields 15 random bits per call (0 to 32767 after masking).
@@ -21,3 +22,5 @@ std::vector<size_t> ShuffleOrder(size_t count, const Rand15& rand15);
 // Reorders the list in place with the C runtime's rand.
 void ShuffleList(MediaList& list);
 void ShuffleList(MediaList& list, const Rand15& rand15);
+void ShuffleList(PhotoList& list);
+void ShuffleList(PhotoList& list, const Rand15& rand15);

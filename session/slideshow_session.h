@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "library/photo_list.h"
 #include "media/photo_fit.h"
 #include "music/music_player.h"
 #include "ownership/gdiplus_holders.h"
@@ -96,7 +97,7 @@ struct SlideshowSession {
   // photoFiles and photoIndex belong to whoever last consumed the loader's
   // completion event (the loader, the render thread, or the UI thread while
   // navigating); so does `staged`, written by the decoder.
-  MediaList photoFiles;
+  PhotoList photoFiles;
   uint32_t photoIndex = 0;
   // Written by the render thread, read by the UI thread to navigate.
   std::atomic<uint32_t> shownIndex = 0;

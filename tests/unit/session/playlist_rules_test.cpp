@@ -66,7 +66,7 @@ TEST(SlideClock, ASlideStartBelowZeroKeepsItsElapsedTimeAcrossAPause) {
 
 // A fake loader: decodes by looking the path up in a set of good files.
 struct FakeLoader {
-  MediaList files;
+  PhotoList files;
   uint32_t photoIndex = 0;
   bool random = false;
   std::set<std::wstring> good;

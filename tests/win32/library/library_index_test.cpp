@@ -35,8 +35,11 @@ struct Walked {
 
 Walked Walk(PhotoIndex* index, const std::wstring& root) {
   Walked walked;
-  walked.outcome = WalkLibrary(index, {root}, true, nullptr, [&](std::vector<LibraryPhoto>&& photos) {
-    for (LibraryPhoto& photo : photos) walked.byPath[photo.path] = walked.photos.emplace_back(photo);
+  walked.outcome = WalkLibrary(index, {root}, true, nullptr, [&](PhotoBatch&& photos) {
+    for (size_t k = 0; k < photos.Count(); ++k) {
+      const LibraryPhoto photo{photos.Id(k), photos.Path(k), photos.Failed(k)};
+      walked.byPath[photo.path] = walked.photos.emplace_back(photo);
+    }
   });
   return walked;
 }
@@ -44,6 +47,12 @@ Walked Walk(PhotoIndex* index, const std::wstring& root) {
 Paths PathsOf(const std::vector<LibraryPhoto>& photos) {
   Paths paths;
   for (const LibraryPhoto& photo : photos) paths.push_back(photo.path);
+  return paths;
+}
+
+Paths PathsOf(const PhotoBatch& photos) {
+  Paths paths;
+  for (size_t k = 0; k < photos.Count(); ++k) paths.push_back(photos.Path(k));
   return paths;
 }
 

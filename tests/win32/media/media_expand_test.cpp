@@ -18,7 +18,10 @@ namespace {
 using phototest::Fixture;
 using Paths = std::vector<std::wstring>;
 
-Paths Listed(const MediaList& list) { return {list.begin(), list.end()}; }
+template <typename List>
+Paths Listed(const List& list) {
+  return {list.begin(), list.end()};
+}
 
 Paths Sorted(Paths p) {
   std::sort(p.begin(), p.end());

@@ -17,7 +17,10 @@ namespace {
 using phototest::Fixture;
 using Paths = std::vector<std::wstring>;
 
-Paths Listed(const MediaList& list) { return {list.begin(), list.end()}; }
+template <typename List>
+Paths Listed(const List& list) {
+  return {list.begin(), list.end()};
+}
 
 void SetEntries(MediaList& list, const Paths& paths) {
   list.Clear();
