@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "ownership/scoped_handle.h"
-#include "settings/saver_settings.h"
+#include "library/photo_list.h"
 
 struct SlideshowSession;
 
@@ -27,7 +27,7 @@ struct MonitorShows {
   std::mutex decoding;
 
   std::mutex lock;  // what follows
-  MediaList photos;
+  PhotoList photos;
   uint64_t photosVersion = 0;  // 0 until the primary's loader publishes
   AutoHandle photosPublished;  // manual-reset, set at the first publication
   struct Claims {
