@@ -3,6 +3,7 @@
 #include "config/photo_filter.h"
 
 #include <algorithm>
+#include <map>
 #include <string_view>
 
 namespace {
@@ -53,4 +54,13 @@ std::optional<CodecAdvice> AdviseMissingCodec(const std::vector<std::pair<std::w
   if (!worst) return std::nullopt;
   const std::wstring noun = worstCount == 1 ? L" photo needs the " : L" photos need the ";
   return CodecAdvice{std::to_wstring(worstCount) + L" " + worst->name + noun + worst->extension, worst->link};
+}
+
+std::vector<std::pair<std::wstring, int>> CountByExtension(const MediaList& files) {
+  std::map<std::wstring, int> counts;
+  for (const std::wstring& path : files) {
+    const size_t dot = path.find_last_of(L"./\\");
+    if (dot != std::wstring::npos && path[dot] == L'.') ++counts[Lower(std::wstring_view(path).substr(dot))];
+  }
+  return {counts.begin(), counts.end()};
 }

@@ -8,8 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "settings/saver_settings.h"
+
 struct CodecAdvice {
-  std::wstring text;  // "312 HEIC photos need the HEIF Image Extensions"
+  std::wstring text;              // "312 HEIC photos need the HEIF Image Extensions"
   const wchar_t* link = nullptr;  // the extension's store page (static: links keep the pointer)
 };
 
@@ -20,3 +22,9 @@ struct CodecAdvice {
 // extensions cover.
 std::optional<CodecAdvice> AdviseMissingCodec(const std::vector<std::pair<std::wstring, int>>& failedByExtension,
                                               const std::vector<std::wstring>& decoderExtensions);
+
+// The files of the lists counted by extension (lower case, with its dot;
+// names without one are left out). Where no index has counted what failed,
+// these stand for it: AdviseMissingCodec counts only the formats no installed
+// decoder reads, and no such file can be shown.
+std::vector<std::pair<std::wstring, int>> CountByExtension(const MediaList& files);

@@ -15,6 +15,7 @@
 #include "config/photo_filter.h"
 #include "config/pickers.h"
 #include "library/photo_index.h"
+#include "media/media_expand.h"
 #include "media/wic_codecs.h"
 #include "ownership/scoped_handle.h"
 #include "ownership/shell_holders.h"
@@ -29,19 +30,30 @@ constexpr UINT kCodecAdviceMessage = WM_APP + 7;
 
 struct AdviceJob {
   HWND dialog = nullptr;
+  MediaList photoEntries;  // a copy: the dialog edits the lists meanwhile
+  bool includeSubDirs = false;
   std::optional<CodecAdvice> advice;
 };
 
-// The index is read off the dialog's thread: another saver may be writing it.
+// The files the index found undecodable; without an index (no show has made
+// one yet, or it cannot be read) every file of the lists.
+std::vector<std::pair<std::wstring, int>> UnreadableCandidates(const AdviceJob& job) {
+  const std::wstring indexPath = DefaultIndexPath();
+  // Only an index a show made: the dialog never makes one.
+  if (!indexPath.empty() && GetFileAttributesW(indexPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (const std::unique_ptr<PhotoIndex> index = PhotoIndex::Open(indexPath)) return index->FailedByExtension();
+  }
+  MediaList files;
+  for (const std::wstring& entry : job.photoEntries) ExpandEntry(files, entry.c_str(), job.includeSubDirs);
+  return CountByExtension(files);
+}
+
+// Read off the dialog's thread: another saver may be writing the index, and
+// walking the lists takes as long as they are large.
 DWORD WINAPI FindCodecAdvice(void* parameter) {
   std::unique_ptr<AdviceJob> job(static_cast<AdviceJob*>(parameter));
   try {
-    const std::wstring indexPath = DefaultIndexPath();
-    // Only an index a show made: the dialog never makes one.
-    if (indexPath.empty() || GetFileAttributesW(indexPath.c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
-    const std::unique_ptr<PhotoIndex> index = PhotoIndex::Open(indexPath);
-    if (!index) return 0;
-    job->advice = AdviseMissingCodec(index->FailedByExtension(), InstalledDecoderExtensions());
+    job->advice = AdviseMissingCodec(UnreadableCandidates(*job), InstalledDecoderExtensions());
   } catch (const std::exception&) {
     return 0;
   }
@@ -54,6 +66,8 @@ DWORD WINAPI FindCodecAdvice(void* parameter) {
 void StartCodecAdvice(HWND dialog) {
   auto job = std::make_unique<AdviceJob>();
   job->dialog = dialog;
+  job->photoEntries = photoEntries;
+  job->includeSubDirs = saverSettings.photoIncludeSubDir;
   const AutoHandle thread(CreateThread(nullptr, 0, FindCodecAdvice, job.get(), 0, nullptr));
   if (thread) job.release();  // the thread's now
 }
@@ -118,11 +132,11 @@ INT_PTR OnInitDialog(HWND dialog) {
   const DialogControls controls = ControlsOf(dialog);
   MakeHyperlink(controls.websiteLink, kWebsiteUrl);
   MakeHyperlink(controls.feedbackLink, kFeedbackUrl);
-  StartCodecAdvice(dialog);
   SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(CreateSecondsUpDown(dialog)));
   AddDropTip(controls.photoList);
   AddDropTip(controls.musicList);
   LoadSettings();
+  StartCodecAdvice(dialog);  // with the lists just read
   LimitEffectsToShaderLevel();
   ShowSettingsInDialog(dialog);
   return TRUE;

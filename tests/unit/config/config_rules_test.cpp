@@ -235,3 +235,13 @@ TEST(CodecAdvice, NamesTheMissingExtensionOfTheFormatThatMissesMost) {
     }
   }
 }
+
+TEST(CodecAdvice, ListedFilesAreCountedByTheirExtensionInLowerCase) {
+  MediaList files;
+  for (const wchar_t* path :
+       {L"C:\\a\\x.HEIC", L"C:\\a\\y.heic", L"D:\\b.c\\no extension", L"\\\\s\\p\\z.tar.Gz", L"C:\\dot.\\w.png"}) {
+    files.Append(path);
+  }
+  const std::vector<std::pair<std::wstring, int>> counts = CountByExtension(files);
+  EXPECT_EQ(counts, (std::vector<std::pair<std::wstring, int>>{{L".gz", 1}, {L".heic", 2}, {L".png", 1}}));
+}

@@ -398,3 +398,22 @@ TEST_F(ConfigDialog, LinksAreDrawnInBlueAndOtherTextIsNot) {
   }
   DeleteDC(dc);
 }
+
+TEST_F(ConfigDialog, WithoutAnIndexTheListsNameTheMissingExtension) {
+  // No show has made an index in this profile folder.
+  wchar_t profile[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"LOCALAPPDATA", profile, MAX_PATH);
+  ASSERT_TRUE(SetEnvironmentVariableW(L"LOCALAPPDATA", folder_.c_str()));
+  const std::wstring photos = folder_ + L"\\photos";
+  ASSERT_TRUE(CreateDirectoryW(photos.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((photos + L"\\more").c_str(), nullptr));
+  // Sub-folders are not walked: the third HEIC photo is not in the lists.
+  for (const wchar_t* name : {L"\\a.HEIC", L"\\b.heic", L"\\c.png", L"\\more\\d.heic"}) {
+    ASSERT_TRUE(WriteBytes(photos + name, "not decoded"));
+  }
+  ASSERT_TRUE(WriteBytes(Ini(), Utf16LeWithBom(L"[Photo List]\r\n0=" + photos + L"\r\nIncludeSubDir=0\r\n")));
+  ASSERT_TRUE(OpenDialog());
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(Item(IDC_CODEC_ADVICE)) != FALSE; }, 10000));
+  EXPECT_EQ(Text(IDC_CODEC_ADVICE), L"2 HEIC photos need the HEIF Image Extensions");
+  SetEnvironmentVariableW(L"LOCALAPPDATA", profile);
+}
