@@ -177,6 +177,17 @@ bool DrawFitted(const StagingTarget& target, OpenedPhoto& photo, int fitMode, Ph
   return ok;
 }
 
+// A decoder opened the photo but could not draw it: the next one draws all
+// of it again. After libjpeg-turbo (a file refused part-way) comes WIC; after
+// WIC (a codec that claims a file it cannot read, a pixel format no converter
+// takes) GDI+.
+HRESULT DrawHandedOn(bool wic, const wchar_t* path, const StagingTarget& target, int fitMode, PhotoLayout& layout) {
+  OpenedPhoto next;
+  OpenOtherDecoders(wic, path, target, next);
+  if (DrawFitted(target, next, fitMode, layout)) return S_OK;
+  return next.wic ? DrawHandedOn(false, path, target, fitMode, layout) : E_FAIL;
+}
+
 HRESULT DecodeWith(bool ownDecoders, const wchar_t* path, const StagingTarget& target, int fitMode,
                    PhotoLayout& layout) {
   layout.orientation = 0;
@@ -185,12 +196,8 @@ HRESULT DecodeWith(bool ownDecoders, const wchar_t* path, const StagingTarget& t
   if (ownDecoders) OpenOwnDecoders(path, fitMode, target, photo);
   if (photo.width == 0) OpenOtherDecoders(ownDecoders, path, target, photo);
   if (DrawFitted(target, photo, fitMode, layout)) return S_OK;
-  if (!photo.libjpeg.rows) return E_FAIL;
-  // libjpeg-turbo refused the file part-way through drawing it: the next
-  // decoder draws all of it again.
-  OpenedPhoto next;
-  OpenOtherDecoders(true, path, target, next);
-  return DrawFitted(target, next, fitMode, layout) ? S_OK : E_FAIL;
+  if (!photo.libjpeg.rows && !photo.wic) return E_FAIL;
+  return DrawHandedOn(photo.libjpeg.rows.has_value(), path, target, fitMode, layout);
 }
 
 }  // namespace

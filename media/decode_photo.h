@@ -31,8 +31,9 @@ bool StartStagingGdiplus(StagingGdiplus& gdiplus, const StagingPixels& surface);
 // without a path or a surface. layout.orientation is always written (0 when
 // unknown); layout.fitMode and layout.landscape only on S_OK. On E_FAIL the
 // surface keeps what it held when the file could not be read; a draw that
-// fails part-way may leave it partly drawn. A JPEG that libjpeg-turbo refuses
-// part-way through drawing it is drawn again whole by the next decoder.
+// fails part-way may leave it partly drawn. A photo its decoder opened but
+// could not draw (a JPEG libjpeg-turbo refuses part-way, a file a WIC codec
+// claims but cannot read) is drawn again whole by the next decoder.
 HRESULT DecodePhoto(const wchar_t* path, const StagingTarget& surface, PhotoLayout& layout);
 
 // The same with the fit mode chosen by the caller instead of at random.
