@@ -87,6 +87,7 @@ bool TakePublishedPhotos(SlideshowSession& session) {
   const HANDLE waitOn[2] = {shared.photosPublished.get(), stop};
   // An empty list (a first walk yet to find its photos) is waited out: the
   // primary publishes again when its list grows.
+  const bool firstList = session.photosVersion == 0;
   for (DWORD wait = INFINITE;; wait = kEmptyListPollMs) {
     if (WaitForMultipleObjects(2, waitOn, FALSE, INFINITE) != WAIT_OBJECT_0 ||
         (wait != INFINITE && WaitForSingleObject(stop, wait) == WAIT_OBJECT_0)) {
@@ -106,9 +107,9 @@ bool TakePublishedPhotos(SlideshowSession& session) {
   if (session.sessionSettings.photoRandom) {
     ShuffleForMonitor(session);
     session.photoIndex = 0;
-  } else {
+  } else if (firstList) {
     session.photoIndex = MonitorStartIndex(session.photoFiles.Count(), session.monitorNumber, monitors);
-  }
+  }  // a later list (the walk found more) goes on from where the show is
   return true;
 }
 
