@@ -132,7 +132,7 @@ def screenshot(name=None, env=None):
     env = env or ENV
     shot = _grab_with_xlib(env["DISPLAY"]) or _grab_with_import(env)
     if name:
-        OUT.mkdir(parents=True, exist_ok=True)
+        (OUT / name).parent.mkdir(parents=True, exist_ok=True)
         ppm = b"P6 %d %d 255\n" % (shot.width, shot.height) + shot.rgb
         subprocess.run(["convert", "ppm:-", str(OUT / f"{name}.png")], input=ppm, check=True, timeout=20)
     return shot

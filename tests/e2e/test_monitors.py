@@ -75,7 +75,7 @@ def test_each_monitor_runs_its_own_show(saver, dual_head):
         if different is None and None not in (photo_at(shot, FIRST), photo_at(shot, SECOND)) \
                 and photo_at(shot, FIRST) != photo_at(shot, SECOND):
             different = shot
-            screenshot("two-monitors", env=dual_head)
+            screenshot("figures/two-monitors", env=dual_head)
         if end is None and seen[FIRST] and seen[SECOND]:
             end = now + 7.5  # two slides and a half on each head
         assert end is not None or now < started + 30, "a head never showed a photo"
