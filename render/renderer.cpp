@@ -35,12 +35,12 @@ void Renderer::SetProjection(float width, float height) {
   device->SetTransform(D3DTS_PROJECTION, &p);
 }
 
-HRESULT Renderer::Init(HWND window) {
+HRESULT Renderer::Init(HWND window, const std::function<HRESULT()>& beforeFirstFrame) {
   D3DCAPS9 caps;
   if (HRESULT hr = InitDevice(window, caps); FAILED(hr)) return hr;
   if (HRESULT hr = InitFixedState(caps); FAILED(hr)) return hr;
   if (HRESULT hr = InitGeometry(); FAILED(hr)) return hr;
-  if (HRESULT hr = InitTextures(caps); FAILED(hr)) return hr;
+  if (HRESULT hr = InitTextures(caps, beforeFirstFrame); FAILED(hr)) return hr;
   HRESULT result = LoadEffectShaders();
   initialized = true;
   return result;
@@ -201,7 +201,7 @@ HRESULT Renderer::CreatePhotoTextures(int edge) {
   return device->SetTexture(1, effectTexture.get());
 }
 
-HRESULT Renderer::InitTextures(const D3DCAPS9& caps) {
+HRESULT Renderer::InitTextures(const D3DCAPS9& caps, const std::function<HRESULT()>& beforeFirstFrame) {
   dynamicTextures_ = (caps.Caps2 & D3DCAPS2_DYNAMICTEXTURES) != 0;
   HRESULT made = CreatePhotoTextures(photoEdge);
   // Video memory may refuse screen-sized textures: the show still runs, softer.
@@ -215,6 +215,9 @@ HRESULT Renderer::InitTextures(const D3DCAPS9& caps) {
   FillToneCurve();
   if (HRESULT hr = device->SetTexture(2, toneTexture.get()); FAILED(hr)) return hr;
   if (FAILED(device->CreateQuery(D3DQUERYTYPE_EVENT, uploadDone.put()))) uploadDone.reset();
+  if (beforeFirstFrame) {
+    if (HRESULT hr = beforeFirstFrame(); FAILED(hr)) return hr;
+  }
   // Black at once: until the first photo is drawn (or when there is none) the
   // screen would otherwise keep showing the desktop.
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);

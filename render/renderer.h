@@ -7,6 +7,7 @@
 #include <d3d9.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "ownership/com_ref.h"
 #include "render/render_maths.h"
@@ -24,7 +25,10 @@ class Renderer {
   HRESULT CreateDirect3D();
   // `wanted` lowered to the largest texture the card takes.
   int PhotoEdgeTheCardTakes(int wanted) const;
-  HRESULT Init(HWND window);
+  // `beforeFirstFrame`, when given, runs once the textures exist and before
+  // the first (black) frame is queued: a lock of the staging texture there
+  // does not wait for the card to show that frame.
+  HRESULT Init(HWND window, const std::function<HRESULT()>& beforeFirstFrame = nullptr);
   // Always S_OK; safe on a renderer whose Init stopped half-way.
   HRESULT Release();
   // Copies the staging texture whole into the photo texture. It must not be
@@ -91,7 +95,7 @@ class Renderer {
   HRESULT InitDevice(HWND window, D3DCAPS9& caps);
   HRESULT InitFixedState(const D3DCAPS9& caps);
   HRESULT InitGeometry();
-  HRESULT InitTextures(const D3DCAPS9& caps);
+  HRESULT InitTextures(const D3DCAPS9& caps, const std::function<HRESULT()>& beforeFirstFrame);
   HRESULT CreatePhotoTextures(int edge);
   HRESULT CreateTextureAndSurface(UINT width, UINT height, DWORD usage, D3DPOOL pool,
                                   ComRef<IDirect3DTexture9>& texture, ComRef<IDirect3DSurface9>& surface);

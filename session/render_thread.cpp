@@ -124,7 +124,9 @@ HRESULT RunRenderer(SlideshowSession& session) {
       RenderFrame(session);
     } catch (const std::exception&) {
     }
-    timeout = RenderWaitMs(session.frameInterval, session.showRunning, session.paused);
+    // Until the first photo is on screen every frame counts: the black
+    // screen waits for it, so the thread looks at each frame's time.
+    timeout = RenderWaitMs(session.frameInterval, session.showRunning || session.firstFrame, session.paused);
   }
   return S_OK;
 }

@@ -125,9 +125,13 @@ HRESULT StartSession(bool fullScreen, HWND window, SlideshowSession& session) {
     // of bad files takes, while the window thread goes on (black screen,
     // keys, music).
     Check(StartLoaderThread(session));
-    Check(session.renderer.Init(window));
-    Check(HandStagingToLoader(session));
-    SetEvent(session.loadPhotoEvent.get());
+    // The first photo decodes while the card makes the first frame: the lock
+    // comes before that frame, which it would otherwise wait for.
+    Check(session.renderer.Init(window, [&session] {
+      const HRESULT locked = HandStagingToLoader(session);
+      if (SUCCEEDED(locked)) SetEvent(session.loadPhotoEvent.get());
+      return locked;
+    }));
     session.firstFrame = true;
     session.nextPhotoDue = false;
     session.frameInterval = session.renderer.frameInterval;
