@@ -1,5 +1,5 @@
 """The photo index under the real saver: the random order goes on across
-shows, a damaged index still gives a show, and a big library shows its first
+shows, a changed folder shows what it holds, a damaged index still gives a show, and a big library shows its first
 photo as soon as a small folder does."""
 
 import os
@@ -12,7 +12,7 @@ from test_config_dialog import TITLE, geometry, link_boxes
 from settings_files import solid_png, windows_path, write_settings
 
 COLOURS = [(220, 30, 30), (30, 200, 30), (30, 30, 220), (220, 220, 30),
-           (30, 220, 220), (220, 30, 220), (235, 235, 235), (230, 130, 30)]
+           (30, 220, 220), (220, 30, 220), (235, 235, 235), (230, 130, 30), (110, 110, 110)]
 
 
 def index_files():
@@ -49,7 +49,7 @@ def test_random_order_goes_on_across_shows_and_a_damaged_index_still_shows(saver
         old.unlink()
     folder = tmp_path / "photos"
     folder.mkdir()
-    for i, colour in enumerate(COLOURS):
+    for i, colour in enumerate(COLOURS[:8]):
         solid_png(folder / f"{i}.png", colour)
     # A phone's photo with no decoder for it here: never shown, and named by
     # the settings dialog.
@@ -60,6 +60,15 @@ def test_random_order_goes_on_across_shows_and_a_damaged_index_still_shows(saver
     second = show(saver, photos, 4, photo_random=True)
     both = first + second
     assert len(both) == 8 and len(set(both)) == 8, (first, second)
+
+    # Between shows one photo is deleted, one replaced in place (red where it
+    # was green) and one added in a new sub-folder: the next show in list
+    # order shows exactly what the folder now holds.
+    (folder / "0.png").unlink()
+    solid_png(folder / "1.png", COLOURS[0])
+    (folder / "new").mkdir()
+    solid_png(folder / "new" / "8.png", COLOURS[8])
+    assert set(show(saver, photos, 8)) == {0, 2, 3, 4, 5, 6, 7, 8}
 
     saver.start("/c")
     window = saver.window(title=TITLE, timeout=30)
