@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "ownership/scoped_handle.h"
 #include "library/photo_list.h"
+#include "ownership/scoped_handle.h"
 
 struct SlideshowSession;
 
