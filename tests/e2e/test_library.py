@@ -12,7 +12,7 @@ from test_config_dialog import TITLE, geometry, link_boxes
 from settings_files import solid_png, windows_path, write_settings
 
 COLOURS = [(220, 30, 30), (30, 200, 30), (30, 30, 220), (220, 220, 30),
-           (30, 220, 220), (220, 30, 220), (235, 235, 235), (230, 130, 30), (110, 110, 110)]
+           (30, 220, 220), (220, 30, 220), (235, 235, 235), (230, 130, 30), (120, 60, 200)]
 
 
 def index_files():
