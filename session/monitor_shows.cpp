@@ -1,10 +1,8 @@
 #include "session/monitor_shows.h"
 
-#include <cstdlib>
-
 #include "session/monitor_rules.h"
+#include "session/playlists.h"
 #include "session/session_lifecycle.h"
-#include "session/shuffle.h"
 
 namespace {
 
@@ -19,13 +17,6 @@ UINT AdapterOfWindow(IDirect3D9* d3d, HWND window) {
     if (d3d->GetAdapterMonitor(adapter) == monitor) return adapter;
   }
   return D3DADAPTER_DEFAULT;
-}
-
-// A fresh order for this monitor: its own seed, so that two monitors whose
-// loaders shuffle in the same millisecond still differ.
-void ShuffleForMonitor(SlideshowSession& session) {
-  std::srand(GetTickCount() + 7919u * session.monitorNumber);
-  if (!session.photoFiles.Empty()) ShuffleList(session.photoFiles);
 }
 
 bool ClaimedByAnother(const MonitorShows& shared, uint32_t monitor, const std::wstring& path) {
@@ -105,7 +96,7 @@ bool TakePublishedPhotos(SlideshowSession& session) {
   }
   const auto monitors = static_cast<uint32_t>(shared.shows.size());
   if (session.sessionSettings.photoRandom) {
-    ShuffleForMonitor(session);
+    SeedAndShuffle(session.photoFiles);
     session.photoIndex = 0;
   } else if (firstList) {
     session.photoIndex = MonitorStartIndex(session.photoFiles.Count(), session.monitorNumber, monitors);

@@ -19,17 +19,9 @@ WalkStopAsked StopAskedOf(const SlideshowSession& session) {
 
 }  // namespace
 
-void SeedThreadRand() { std::srand(GetTickCount()); }
-
-void SeedAndShuffle(MediaList& list) {
-  SeedThreadRand();
-  if (!list.Empty()) ShuffleList(list);
-}
-
-void SeedAndShufflePhotos(PhotoList& list) {
-  SeedThreadRand();
-  if (!list.Empty()) ShuffleList(list);
-}
+// Threads seeding in the same millisecond (the loaders of two monitors)
+// still draw different orders.
+void SeedThreadRand() { std::srand(GetTickCount() + 7919u * GetCurrentThreadId()); }
 
 HRESULT ExpandPhotoEntry(const wchar_t* entry, SlideshowSession& session) {
   // The walk gives whole paths; the list keeps each one compact.
@@ -55,11 +47,15 @@ void BuildPlaylists(SlideshowSession& session, const SaverSettings& settings, co
 }
 
 void ExpandPlaylists(SlideshowSession& session, const MediaList& photoEntries, const MediaList& musicEntries) {
+  ExpandPhotoList(session, photoEntries);
+  ExpandMusicList(session, musicEntries);
+}
+
+void ExpandPhotoList(SlideshowSession& session, const MediaList& photoEntries) {
   session.photoFiles.Reset();
   session.photoIndex = 0;
   for (const std::wstring& entry : photoEntries) ExpandPhotoEntry(entry.c_str(), session);
-  if (session.sessionSettings.photoRandom) SeedAndShufflePhotos(session.photoFiles);
-  ExpandMusicList(session, musicEntries);
+  if (session.sessionSettings.photoRandom) SeedAndShuffle(session.photoFiles);
 }
 
 void ExpandMusicList(SlideshowSession& session, const MediaList& musicEntries) {
@@ -101,7 +97,7 @@ HRESULT LoadStep(SlideshowSession& session) {
           },
       .reshuffle =
           [&session] {
-            if (!ReshuffleFromLibrary(session)) SeedAndShufflePhotos(session.photoFiles);
+            if (!ReshuffleFromLibrary(session)) SeedAndShuffle(session.photoFiles);
           },
       .stopAsked = StopAskedOf(session),
   };

@@ -19,6 +19,8 @@ void CopyShowSettings(SlideshowSession& session, const SaverSettings& settings);
 // The file lists from the configured entries, by the session's settings.
 // Walks folders: on the loader thread in a running saver.
 void ExpandPlaylists(SlideshowSession& session, const MediaList& photoEntries, const MediaList& musicEntries);
+// The photo half of that: a new list from the entries, shuffled in random order.
+void ExpandPhotoList(SlideshowSession& session, const MediaList& photoEntries);
 // The music half of that.
 void ExpandMusicList(SlideshowSession& session, const MediaList& musicEntries);
 
@@ -36,5 +38,8 @@ HRESULT LoadStep(SlideshowSession& session);
 // rand's state is per thread: a thread seeds its own from the tick count
 // right before it draws.
 void SeedThreadRand();
-void SeedAndShuffle(MediaList& list);
-void SeedAndShufflePhotos(PhotoList& list);
+template <typename List>
+void SeedAndShuffle(List& list) {
+  SeedThreadRand();
+  if (!list.Empty()) ShuffleList(list);
+}

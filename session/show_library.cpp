@@ -161,10 +161,7 @@ bool CheckPages(ShowLibrary& library) {
 
 void WalkAsAlways(SlideshowSession& session) {
   session.library.reset();
-  session.photoFiles.Reset();
-  session.photoIndex = 0;
-  for (const std::wstring& entry : session.photoEntries) ExpandPhotoEntry(entry.c_str(), session);
-  if (Random(session)) SeedAndShufflePhotos(session.photoFiles);
+  ExpandPhotoList(session, session.photoEntries);
 }
 
 // The list, and in random order the deck where the last show left it, from

@@ -7,7 +7,7 @@ HRESULT StartMusic(SlideshowSession& session) {
   if (session.showRunning) return S_OK;
   MusicPlayback& music = session.music;
   music.window = session.window;
-  music.reshuffle = session.sessionSettings.musicRandom ? SeedAndShuffle : nullptr;
+  music.reshuffle = session.sessionSettings.musicRandom ? SeedAndShuffle<MediaList> : nullptr;
   const HRESULT result = StartPlayback(music);
   session.showRunning = true;
   session.paused = false;
