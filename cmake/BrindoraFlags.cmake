@@ -14,14 +14,45 @@ function(brindora_project_flags target)
   # copy. Pure targets stay without them, as they build natively too.
   if(WIN32 AND NOT target MATCHES "_pure$")
     target_precompile_headers(${target} REUSE_FROM brindora_windows_headers)
-    # GCC 12 loses the system-header mark of precompiled headers, and its
-    # bounds false alarms inside MinGW's wmemcpy (a std::wstring made
-    # from L"") then fails test code; the product keeps the warning.
     get_target_property(folder ${target} SOURCE_DIR)
     if(folder MATCHES "^${CMAKE_SOURCE_DIR}/tests/")
-      target_compile_options(${target} PRIVATE -Wno-array-bounds -Wno-stringop-overread -Wno-stringop-overflow)
+      brindora_test_warnings(${target})
     endif()
   endif()
+endfunction()
+
+# GCC 12 loses the system-header mark of precompiled headers, and its
+# bounds false alarms inside MinGW's wmemcpy (a std::wstring made from L"")
+# then fail test code; the product keeps the warning.
+function(brindora_test_warnings target)
+  if(WIN32)
+    target_compile_options(${target} PRIVATE -Wno-array-bounds -Wno-stringop-overread -Wno-stringop-overflow)
+  endif()
+endfunction()
+
+# Test programs: GoogleTest's headers are most of a test file's parse, and
+# full optimisation of its macros most of the rest, so every test shares one
+# precompiled copy built at -Og. The product code they link keeps its flags.
+function(brindora_test_flags target)
+  brindora_common_flags(${target})
+  brindora_test_warnings(${target})
+  target_compile_options(${target} PRIVATE -Og)
+  target_precompile_headers(${target} REUSE_FROM brindora_test_headers)
+endfunction()
+
+# Called once GoogleTest is imported: the target carrying the tests' headers.
+function(brindora_add_test_headers gtest_target)
+  add_library(brindora_test_headers STATIC ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/windows_headers.cpp)
+  target_link_libraries(brindora_test_headers PRIVATE ${gtest_target})
+  brindora_common_flags(brindora_test_headers)
+  brindora_test_warnings(brindora_test_headers)
+  target_compile_options(brindora_test_headers PRIVATE -Og)
+  set(windows_headers)
+  if(WIN32)
+    set(windows_headers <windows.h> <objidl.h> <gdiplus.h> <d3d9.h> <mmsystem.h>)
+  endif()
+  target_precompile_headers(brindora_test_headers PRIVATE ${windows_headers} <gtest/gtest.h>
+    <algorithm> <cstdint> <functional> <memory> <optional> <string> <string_view> <vector>)
 endfunction()
 
 if(WIN32)

@@ -1,1 +1,1 @@
-// The translation unit that carries the shared precompiled headers.
+// The translation unit that carries a set of shared precompiled headers.
