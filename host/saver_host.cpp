@@ -140,6 +140,10 @@ int RunSaver(HINSTANCE instance, HWND parent) {
   }
   state.autoPlayMessage = isWin9x ? RegisterWindowMessageW(L"QueryCancelAutoPlay") : 0;
 
+  // The slowest step of the start needs no window: it runs while the window
+  // is made and shown.
+  BeginDirect3DEarly(*session);
+
   int result = 0;
   HWND saverWindow = nullptr;
   MonitorWindows monitorWindows;

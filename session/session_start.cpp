@@ -7,14 +7,30 @@
 
 namespace {
 
+DWORD WINAPI Direct3DThread(void* parameter) {
+  static_cast<SlideshowSession*>(parameter)->renderer.CreateDirect3D();
+  return 0;
+}
+
+bool Running(const AutoHandle& thread) { return thread && WaitForSingleObject(thread.get(), 0) == WAIT_TIMEOUT; }
+
 DWORD WINAPI StarterThread(void* parameter) {
   auto& session = *static_cast<SlideshowSession*>(parameter);
+  // One Direct3D object: the early one, once it is made.
+  if (session.direct3DThread) WaitForSingleObject(session.direct3DThread.get(), INFINITE);
   const HRESULT result = PrepareSession(session);
   PostMessageW(session.window, kSessionStartedMessage, static_cast<WPARAM>(result), 0);
   return 0;
 }
 
 }  // namespace
+
+void BeginDirect3DEarly(SlideshowSession& session) {
+  if (session.direct3DThread || session.renderer.d3d) return;
+  session.direct3DThread.reset(CreateThread(nullptr, 0, Direct3DThread, &session, 0, nullptr));
+  // The screen stays black until it is made, as for the start below.
+  if (session.direct3DThread) SetThreadPriority(session.direct3DThread.get(), THREAD_PRIORITY_ABOVE_NORMAL);
+}
 
 HRESULT BeginSessionInBackground(HWND window, bool fullScreen, SlideshowSession& session) {
   if (session.workersLeftRunning || session.starterThread) return kWorkerStillRunning;
@@ -41,9 +57,12 @@ void FinishStart(SlideshowSession& session, HRESULT prepared) {
 }
 
 bool StartInProgress(const SlideshowSession& session) {
-  return session.starterThread && WaitForSingleObject(session.starterThread.get(), 0) == WAIT_TIMEOUT;
+  return Running(session.starterThread) || Running(session.direct3DThread);
 }
 
 void LetStartFinish(const SlideshowSession& session, DWORD waitMs) {
-  if (StartInProgress(session)) WaitForSingleObject(session.starterThread.get(), waitMs);
+  // The starter waits for the early thread, so the later of the two to
+  // finish is the one that matters.
+  const AutoHandle& last = Running(session.starterThread) ? session.starterThread : session.direct3DThread;
+  if (Running(last)) WaitForSingleObject(last.get(), waitMs);
 }

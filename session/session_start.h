@@ -11,6 +11,10 @@
 // Posted to the window by the starting thread once BeginSession has returned.
 constexpr UINT kSessionStartedMessage = WM_APP + 3;
 
+// Makes the Direct3D object on a thread of its own, before the window exists:
+// it needs no window, and the start then finds it made or under way.
+void BeginDirect3DEarly(SlideshowSession& session);
+
 // Runs PrepareSession on a thread of its own, which posts
 // kSessionStartedMessage when done; runs it here, and posts the same, when no
 // thread can be made. kWorkerStillRunning while a start or a worker of an
@@ -22,11 +26,11 @@ HRESULT BeginSessionInBackground(HWND window, bool fullScreen, SlideshowSession&
 // the loader has the lists ready by now, the show and its music.
 void FinishStart(SlideshowSession& session, HRESULT prepared);
 
-// True while the starting thread runs.
+// True while the starting thread, or the early Direct3D one, runs.
 bool StartInProgress(const SlideshowSession& session);
 
 // Before the process ends: gives a start still making the Direct3D object up
-// to `waitMs` to finish. A process ended while a thread is inside the
+// to `waitMs` to finish, the early thread included. A process ended while a thread is inside the
 // graphics driver's set-up can die of a signal on its way out (seen under
 // Wine: the exit ends that thread in the middle of a system call); every
 // other moment ends cleanly.

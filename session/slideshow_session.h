@@ -65,8 +65,10 @@ struct SlideshowSession {
 
   // Written by the starting thread, read by the window's.
   std::atomic<bool> sessionInitialised = false;
-  // The thread making the start, and the mode it starts in.
+  // The thread making the start, and the mode it starts in; the thread
+  // making the Direct3D object before the window exists.
   AutoHandle starterThread;
+  AutoHandle direct3DThread;
   bool startFullScreen = true;
   // Single-byte flags shared by the UI and the worker threads without a lock;
   // atomic so that each read sees a whole, current value.
