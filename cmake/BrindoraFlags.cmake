@@ -70,3 +70,25 @@ if(BRINDORA_SANITIZE AND NOT WIN32)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Third-party code (SQLite, libjpeg-turbo, GoogleTest for MinGW) is the same
+# in every clone and takes a good part of a fresh build: when ccache is there
+# its objects are compiled once per machine. Our own code is always compiled.
+find_program(BRINDORA_CCACHE ccache)
+set(BRINDORA_THIRD_PARTY_LAUNCHER "")
+if(BRINDORA_CCACHE)
+  # Paths inside the clone are made relative and the working folder is left
+  # out, so that every clone of the project shares the objects.
+  set(BRINDORA_THIRD_PARTY_LAUNCHER ${CMAKE_BINARY_DIR}/third-party-ccache)
+  file(WRITE ${BRINDORA_THIRD_PARTY_LAUNCHER}
+       "#!/bin/sh\nCCACHE_BASEDIR='${CMAKE_SOURCE_DIR}' CCACHE_NOHASHDIR=1 exec '${BRINDORA_CCACHE}' \"$@\"\n")
+  file(CHMOD ${BRINDORA_THIRD_PARTY_LAUNCHER} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+       GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+endif()
+
+function(brindora_third_party_cache)
+  if(BRINDORA_THIRD_PARTY_LAUNCHER)
+    set_target_properties(${ARGN} PROPERTIES C_COMPILER_LAUNCHER ${BRINDORA_THIRD_PARTY_LAUNCHER}
+                                             CXX_COMPILER_LAUNCHER ${BRINDORA_THIRD_PARTY_LAUNCHER})
+  endif()
+endfunction()

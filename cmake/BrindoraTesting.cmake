@@ -13,6 +13,7 @@ function(brindora_import_gtest)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
     add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    brindora_third_party_cache(gtest gtest_main gmock gmock_main)
     brindora_add_test_headers(gtest)
     # Every tier-2 test program's entry, compiled once.
     add_library(brindora_win32_test_main OBJECT ${CMAKE_SOURCE_DIR}/tests/win32/win32_test_main.cpp)

@@ -35,6 +35,7 @@ ExternalProject_Add(libjpeg_turbo_build
   CMAKE_ARGS
     -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
     -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_C_COMPILER_LAUNCHER=${BRINDORA_THIRD_PARTY_LAUNCHER}
     # Never installed; its Windows default (c:/...) only trips its own configure.
     -DCMAKE_INSTALL_PREFIX=${jpeg_binary}/unused-install
     -DCMAKE_ASM_NASM_COMPILER=${BRINDORA_NASM}

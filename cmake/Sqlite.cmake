@@ -64,3 +64,4 @@ target_compile_definitions(sqlite3_amalgamation
 # Its own code, not ours to warn about or step through: debug information
 # for one file of this size doubles its compile time.
 target_compile_options(sqlite3_amalgamation PRIVATE -w -O2 -g0)
+brindora_third_party_cache(sqlite3_amalgamation)

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ make pkg-config
+  ccache  # third-party libraries are compiled once per machine
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   googletest libgtest-dev
   # running Windows code
