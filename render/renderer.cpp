@@ -215,6 +215,10 @@ HRESULT Renderer::InitTextures(const D3DCAPS9& caps, const std::function<HRESULT
   FillToneCurve();
   if (HRESULT hr = device->SetTexture(2, toneTexture.get()); FAILED(hr)) return hr;
   if (FAILED(device->CreateQuery(D3DQUERYTYPE_EVENT, uploadDone.put()))) uploadDone.reset();
+  for (ComRef<IDirect3DQuery9>& done : frameDone) {
+    if (FAILED(device->CreateQuery(D3DQUERYTYPE_EVENT, done.put()))) done.reset();
+  }
+  frameSlot = 0;
   if (beforeFirstFrame) {
     if (HRESULT hr = beforeFirstFrame(); FAILED(hr)) return hr;
   }
@@ -283,12 +287,21 @@ HRESULT Renderer::DrawFrame() {
   }
   if (FAILED(device->EndScene())) return E_FAIL;
   if (FAILED(device->Present(nullptr, nullptr, nullptr, nullptr))) return E_FAIL;
+  if (frameDone[frameSlot]) frameDone[frameSlot]->Issue(D3DISSUE_END);
+  frameSlot ^= 1;
   return S_OK;
+}
+
+bool Renderer::FramesQueued() const {
+  // The slot about to be reused holds the frame before last.
+  const ComRef<IDirect3DQuery9>& done = frameDone[frameSlot];
+  return done && done->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE;
 }
 
 HRESULT Renderer::Release() {
   if (device) device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
   uploadDone.reset();
+  for (ComRef<IDirect3DQuery9>& done : frameDone) done.reset();
   stagingSurface.reset();
   stagingTexture.reset();
   photoTexture.reset();

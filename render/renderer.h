@@ -42,6 +42,10 @@ class Renderer {
   bool StagingInUse() const;
   void SetWorld(float scaleX, float scaleY, float offsetX, float offsetY, float angle);
   HRESULT DrawFrame();
+  // True while the card is two frames behind: a frame drawn now would wait
+  // in Present for it (under Wine spinning on a core the card's own thread
+  // needs), so the frame is better skipped until the next tick.
+  bool FramesQueued() const;
   HRESULT FillToneCurve();
 
   // Draws the photo once through the effect's shader into effectTexture.
@@ -67,6 +71,9 @@ class Renderer {
   // Signalled once the card has done the last slide change; null where the
   // card has no event queries (then the staging texture counts as free).
   ComRef<IDirect3DQuery9> uploadDone;
+  // The end of each of the last two frames; null without event queries.
+  ComRef<IDirect3DQuery9> frameDone[2];
+  int frameSlot = 0;
   ComRef<IDirect3DTexture9> effectTexture;
   ComRef<IDirect3DSurface9> effectSurface;
   ComRef<IDirect3DTexture9> toneTexture;

@@ -80,7 +80,7 @@ bool TakeStagedPhoto(SlideshowSession& session, uint32_t now) {
 }  // namespace
 
 HRESULT RenderFrame(SlideshowSession& session) {
-  if (!session.showRunning || session.paused) return S_OK;
+  if (!session.showRunning || session.paused || session.renderer.FramesQueued()) return S_OK;
   const bool firstFrame = session.firstFrame;
   const int32_t slideTime = session.sessionSettings.slideTime + session.slideAdjustMs;
   const uint32_t now = SlideClockNow();
