@@ -49,11 +49,15 @@ function(brindora_add_test_headers gtest_target)
   target_compile_options(brindora_test_headers PRIVATE -Og)
   set(windows_headers)
   if(WIN32)
-    set(windows_headers <windows.h> <objidl.h> <gdiplus.h> <d3d9.h> <mmsystem.h>)
+    set(windows_headers ${BRINDORA_WINDOWS_HEADERS})
   endif()
-  target_precompile_headers(brindora_test_headers PRIVATE ${windows_headers} <gtest/gtest.h>
-    <algorithm> <cstdint> <functional> <memory> <optional> <string> <string_view> <vector>)
+  target_precompile_headers(brindora_test_headers PRIVATE ${windows_headers} <gtest/gtest.h> ${BRINDORA_STD_HEADERS})
 endfunction()
+
+# What the precompiled copies hold: the Windows, GDI+ and Direct3D headers,
+# and the standard headers most of our files include.
+set(BRINDORA_WINDOWS_HEADERS <windows.h> <objidl.h> <gdiplus.h> <d3d9.h> <mmsystem.h>)
+set(BRINDORA_STD_HEADERS <algorithm> <cstdint> <functional> <memory> <optional> <string> <string_view> <vector>)
 
 if(WIN32)
   # The .scr must start on a bare Windows: no MinGW runtime DLL beside it.
@@ -61,9 +65,7 @@ if(WIN32)
 
   add_library(brindora_windows_headers STATIC ${CMAKE_CURRENT_LIST_DIR}/windows_headers.cpp)
   brindora_common_flags(brindora_windows_headers)
-  target_precompile_headers(brindora_windows_headers PRIVATE
-    <windows.h> <objidl.h> <gdiplus.h> <d3d9.h> <mmsystem.h>
-    <algorithm> <cstdint> <functional> <memory> <optional> <string> <string_view> <vector>)
+  target_precompile_headers(brindora_windows_headers PRIVATE ${BRINDORA_WINDOWS_HEADERS} ${BRINDORA_STD_HEADERS})
 endif()
 
 if(BRINDORA_SANITIZE AND NOT WIN32)
