@@ -11,7 +11,7 @@ from pathlib import Path
 
 import pytest
 
-from harness import run_x, screenshot, set_root_colour, wait_until
+from harness import centre_colour, run_x, screenshot, set_root_colour, wait_until
 from settings_files import solid_png, windows_path, write_settings
 from wine_prefix import Prefix, pe_machine
 
@@ -93,7 +93,7 @@ def test_install_run_reinstall_uninstall(installer, tmp_path):
     run_x("xdotool", "mousemove", "640", "360")
     shown = run_saver(prefix, saver, "/s", tmp_path=tmp_path, name="show")
     try:
-        assert wait_until(lambda: screenshot().centre() == PHOTO, timeout=30), "the photo did not show"
+        assert wait_until(lambda: centre_colour() == PHOTO, timeout=30), "the photo did not show"
         screenshot(f"installed-saver-{setup.stem}")
         run_x("xdotool", "key", "a")
         assert shown.wait(timeout=15) == 0

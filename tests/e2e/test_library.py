@@ -7,7 +7,7 @@ import sqlite3
 import time
 from pathlib import Path
 
-from harness import ENV, best_of_launches, run_x, screenshot, wait_until
+from harness import ENV, best_of_launches, centre_colour, run_x, screenshot, wait_until
 from test_config_dialog import TITLE, geometry, link_boxes
 from settings_files import solid_png, windows_path, write_settings
 
@@ -22,7 +22,7 @@ def index_files():
 
 def photo_now():
     """Which of COLOURS fills the screen's centre, or None (a change under way)."""
-    centre = screenshot().centre()
+    centre = centre_colour()
     distance, nearest = min((sum(abs(a - b) for a, b in zip(centre, c)), i) for i, c in enumerate(COLOURS))
     return nearest if distance < 60 else None
 

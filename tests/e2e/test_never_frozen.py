@@ -12,7 +12,7 @@ from pathlib import Path
 
 import pytest
 
-from harness import ENV, OUT, WINE, run_x, screenshot, wait_until
+from harness import ENV, OUT, WINE, centre_colour, run_x, screenshot, wait_until
 from settings_files import huge_png, solid_png, windows_path, write_settings
 
 RED, GREEN = (220, 30, 30), (30, 200, 30)
@@ -24,7 +24,7 @@ def near(a, b, tolerance=12):
 
 
 def shows(colour, timeout):
-    return wait_until(lambda: near(screenshot().centre(), colour), timeout, step=0.05)
+    return wait_until(lambda: near(centre_colour(), colour), timeout, step=0.05)
 
 
 def figure(name, text):

@@ -8,14 +8,14 @@ import time
 
 import pytest
 
-from harness import ENV, WINE, best_of_launches, run_x, screenshot, wait_until
+from harness import ENV, WINE, best_of_launches, centre_colour, run_x, screenshot, wait_until
 from settings_files import checker_png, solid_png, windows_path, write_settings
 
 RED, GREEN, BLUE = (220, 30, 30), (30, 200, 30), (30, 30, 220)
 
 
 def colour_now():
-    return screenshot().centre()
+    return centre_colour()
 
 
 def which(colour):
@@ -183,7 +183,7 @@ def test_no_photo_to_show_gives_a_black_screen_that_input_ends(saver, tmp_path, 
     set_root_colour_grey()
     start(saver, [windows_path(folder)], slide_time=1000)
     assert saver.window(), "no saver window"
-    assert wait_until(lambda: screenshot().centre() == (0, 0, 0), timeout=5), "the screen did not turn black"
+    assert wait_until(lambda: centre_colour() == (0, 0, 0), timeout=5), "the screen did not turn black"
     time.sleep(1.5)
     assert screenshot(f"nothing-to-show-{content}").centre() == (0, 0, 0)
     run_x("xdotool", "key", "b")
