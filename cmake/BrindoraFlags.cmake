@@ -94,3 +94,18 @@ function(brindora_third_party_cache)
                                              CXX_COMPILER_LAUNCHER ${BRINDORA_THIRD_PARTY_LAUNCHER})
   endif()
 endfunction()
+
+# A folder of this machine's cache for what `script` makes, named by the
+# script's contents, so every clone and build tree shares one copy of it and
+# a changed script makes it again.
+function(brindora_machine_cache out name script)
+  file(SHA256 ${script} version)
+  string(SUBSTRING ${version} 0 12 version)
+  if(DEFINED ENV{XDG_CACHE_HOME})
+    set(folder $ENV{XDG_CACHE_HOME}/brindora/${name}-${version})
+  else()
+    set(folder $ENV{HOME}/.cache/brindora/${name}-${version})
+  endif()
+  file(MAKE_DIRECTORY ${folder})
+  set(${out} ${folder} PARENT_SCOPE)
+endfunction()
