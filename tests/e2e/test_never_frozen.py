@@ -12,7 +12,7 @@ from pathlib import Path
 
 import pytest
 
-from harness import ENV, OUT, WINE, best_of_launches, centre_colour, run_x, screenshot, wait_until
+from harness import ENV, WINE, best_of_launches, centre_colour, figure, run_x, screenshot, wait_until
 from settings_files import huge_png, solid_png, windows_path, write_settings
 
 RED, GREEN = (220, 30, 30), (30, 200, 30)
@@ -25,12 +25,6 @@ def near(a, b, tolerance=12):
 
 def shows(colour, timeout):
     return wait_until(lambda: near(centre_colour(), colour), timeout, step=0.05)
-
-
-def figure(name, text):
-    """A measured moment, kept in the build's test output for people to read."""
-    (OUT / "figures").mkdir(parents=True, exist_ok=True)
-    (OUT / "figures" / f"{name}.txt").write_text(text + "\n")
 
 
 @pytest.fixture(scope="module")
