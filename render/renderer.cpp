@@ -40,7 +40,7 @@ HRESULT Renderer::Init(HWND window, const std::function<HRESULT()>& beforeFirstF
   if (HRESULT hr = InitDevice(window, caps); FAILED(hr)) return hr;
   if (HRESULT hr = InitFixedState(caps); FAILED(hr)) return hr;
   if (HRESULT hr = InitGeometry(); FAILED(hr)) return hr;
-  if (HRESULT hr = InitTextures(caps, beforeFirstFrame); FAILED(hr)) return hr;
+  if (HRESULT hr = InitTextures(beforeFirstFrame); FAILED(hr)) return hr;
   HRESULT result = LoadEffectShaders();
   initialized = true;
   return result;
@@ -158,11 +158,6 @@ HRESULT Renderer::WriteQuad() {
   return S_OK;
 }
 
-// The tone curve, rewritten by the CPU: dynamic where the card has them, else
-// managed (a copy of 256 texels).
-DWORD Renderer::SampledUsage() const { return dynamicTextures_ ? D3DUSAGE_DYNAMIC : 0; }
-D3DPOOL Renderer::SampledPool() const { return dynamicTextures_ ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED; }
-
 HRESULT Renderer::CreateTextureAndSurface(UINT width, UINT height, DWORD usage, D3DPOOL pool,
                                           ComRef<IDirect3DTexture9>& texture, ComRef<IDirect3DSurface9>& surface) {
   if (HRESULT hr = device->CreateTexture(width, height, 1, usage, D3DFMT_X8R8G8B8, pool, texture.put(), nullptr);
@@ -201,15 +196,16 @@ HRESULT Renderer::CreatePhotoTextures(int edge) {
   return device->SetTexture(1, effectTexture.get());
 }
 
-HRESULT Renderer::InitTextures(const D3DCAPS9& caps, const std::function<HRESULT()>& beforeFirstFrame) {
-  dynamicTextures_ = (caps.Caps2 & D3DCAPS2_DYNAMICTEXTURES) != 0;
+HRESULT Renderer::InitTextures(const std::function<HRESULT()>& beforeFirstFrame) {
   HRESULT made = CreatePhotoTextures(photoEdge);
   // Video memory may refuse screen-sized textures: the show still runs, softer.
   if (FAILED(made) && photoEdge > kMinStagingEdge) made = CreatePhotoTextures(kMinStagingEdge);
   if (FAILED(made)) return made;
 
-  if (HRESULT hr = CreateTextureAndSurface(kToneEntries, 1, SampledUsage(), SampledPool(), toneTexture, toneSurface);
-      FAILED(hr)) {
+  // Written once, so managed: its lock is a copy in memory. Locking a card's
+  // texture waits for the device's queue to drain first, which held the
+  // first photo back by a third of a second under Wine on a busy machine.
+  if (HRESULT hr = CreateTextureAndSurface(kToneEntries, 1, 0, D3DPOOL_MANAGED, toneTexture, toneSurface); FAILED(hr)) {
     return hr;
   }
   FillToneCurve();

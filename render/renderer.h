@@ -102,15 +102,12 @@ class Renderer {
   HRESULT InitDevice(HWND window, D3DCAPS9& caps);
   HRESULT InitFixedState(const D3DCAPS9& caps);
   HRESULT InitGeometry();
-  HRESULT InitTextures(const D3DCAPS9& caps, const std::function<HRESULT()>& beforeFirstFrame);
+  HRESULT InitTextures(const std::function<HRESULT()>& beforeFirstFrame);
   HRESULT CreatePhotoTextures(int edge);
   HRESULT CreateTextureAndSurface(UINT width, UINT height, DWORD usage, D3DPOOL pool,
                                   ComRef<IDirect3DTexture9>& texture, ComRef<IDirect3DSurface9>& surface);
-  DWORD SampledUsage() const;
-  D3DPOOL SampledPool() const;
   HRESULT WriteQuad();
   void SetProjection(float width, float height);
-  bool dynamicTextures_ = false;
 };
 
 // The renderer's two message boxes (no Direct3D 9, textures too small); tests
