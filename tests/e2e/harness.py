@@ -78,19 +78,19 @@ def _xlib():
 _XLIB = _xlib()
 
 
-def _grab_with_xlib(display, centre_only=False):
+def _grab_with_xlib(display, point=None):
     """The screen's pixels straight from the X server, where starting `import`
     costs a good part of a second on a loaded host and would slow the very
     saver it times. A whole screen still costs some 30 ms of CPU, so a poll
-    asks for the centre pixel alone. None when the server holds its pixels in
-    a layout other than 32-bit BGRX."""
+    asks for one pixel alone: `point`, or the centre when it is "centre".
+    None when the server holds its pixels in a layout other than 32-bit BGRX."""
     connection = _XLIB.XOpenDisplay(display.encode())
     if not connection:
         return None
     try:
         width, height = _XLIB.XDisplayWidth(connection, 0), _XLIB.XDisplayHeight(connection, 0)
-        x, y = (width // 2, height // 2) if centre_only else (0, 0)
-        if centre_only:
+        x, y = (width // 2, height // 2) if point == "centre" else point or (0, 0)
+        if point:
             width, height = 1, 1
         image = _XLIB.XGetImage(connection, _XLIB.XDefaultRootWindow(connection), x, y, width, height,
                                 0xFFFFFFFF, 2)  # AllPlanes, ZPixmap
@@ -144,8 +144,16 @@ def screenshot(name=None, env=None):
 
 def centre_colour(env=None):
     """The colour at the screen's centre: cheap enough to poll while timing."""
-    shot = _grab_with_xlib((env or ENV)["DISPLAY"], centre_only=True)
-    return shot.pixel(0, 0) if shot else screenshot(env=env).centre()
+    return colour_at("centre", env)
+
+
+def colour_at(point, env=None):
+    """The colour of one pixel, (x, y) or "centre", grabbed alone."""
+    shot = _grab_with_xlib((env or ENV)["DISPLAY"], point)
+    if shot:
+        return shot.pixel(0, 0)
+    whole = screenshot(env=env)
+    return whole.centre() if point == "centre" else whole.pixel(*point)
 
 
 def set_root_colour(colour):
