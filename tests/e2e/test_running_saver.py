@@ -72,9 +72,10 @@ def test_photos_come_in_list_order_wrap_and_change_on_time(saver, photos):
         time.sleep(0.03)
     assert seen[:5] == ["red", "green", "blue", "red", "green"]
     gaps = [b - a for a, b in zip(changes, changes[1:])]
-    # 1000 ms a slide; a screenshot takes up to a tenth of a second and a
-    # frame or two may pass before the change shows.
-    assert all(0.85 <= gap <= 1.7 for gap in gaps), gaps
+    # 1000 ms a slide. On a busy host one late frame or poll moves a single
+    # change by a quarter of a second, shortening one gap and lengthening the
+    # next: each gap has a wide margin, their mean the narrow one.
+    assert all(0.6 <= gap <= 2.0 for gap in gaps) and 0.85 <= sum(gaps) / len(gaps) <= 1.7, gaps
     run_x("xdotool", "key", "Escape")
     assert saver.wait(timeout=10) == 0
 
