@@ -133,13 +133,14 @@ void ScanFolder(MediaList& target, std::wstring folder, const wchar_t* pattern, 
 
 HRESULT ExpandEntry(MediaList& target, const wchar_t* entry, bool includeSubDirs, const WalkStopAsked& stopAsked) {
   if (!entry || entry[0] == L'\0') return E_INVALIDARG;
-  WIN32_FIND_DATAW item;
-  {
-    AutoFindHandle probe(FindFirstFileW(entry, &item));
-    if (probe && !IsFolder(item)) {
-      target.Append(entry);
-      return S_OK;
-    }
+  // One look at the entry's attributes: a list of thousands of photos is
+  // checked entry by entry before the first one shows, and a search opened
+  // for each cost several times as much (a fifth of a millisecond an entry
+  // under Wine).
+  const DWORD attributes = GetFileAttributesW(entry);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    target.Append(entry);
+    return S_OK;
   }
   ScanFolder(target, entry, L"*.*", includeSubDirs, stopAsked);
   return S_OK;

@@ -130,7 +130,7 @@ def test_a_list_of_ten_thousand_entries_starts_at_once(saver, tmp_path):
     ends_within(saver, 1.0)
     many = first_photo(paths)
     figure("ten-thousand-entries", f"first photo {many:.2f} s after the window, {one:.2f} s with one entry")
-    assert many - one < 3.0, f"10,000 entries held the first photo back {many - one:.2f} s"
+    assert many - one < 1.0, f"10,000 entries held the first photo back {many - one:.2f} s"
     ends_within(saver, 1.0)
 
 
