@@ -105,11 +105,12 @@ def test_first_track_fades_in_over_ten_seconds_in_steps(played):
     full = loudness(recording.window(wrapped, probe.when("step pause") - wrapped))
     assert full > 1000, f"the wrapped first track is not playing: level {full:.0f}"
 
-    # Each 500 ms tick adds a twentieth of the full amplitude. Sample the middle
-    # of each step, well clear of the tick itself and the output latency. A
-    # window that caught the neighbouring step would still be within 0.05 of
-    # the expected share; 0.08 allows that and no more.
-    steps = [level_at(played, 0.5 * k + 0.32, 0.15) / full for k in range(1, 20)]
+    # Each 500 ms tick adds a twentieth of the full amplitude. Sample most of
+    # each step, clear of the tick itself: on a busy host Wine's output drops
+    # out for up to a quarter of a second, and the step's loudest moment is
+    # its level. A window that caught the neighbouring step would still be
+    # within 0.05 of the expected share; 0.08 allows that and no more.
+    steps = [level_at(played, 0.5 * k + 0.12, 0.35) / full for k in range(1, 20)]
     for k, share in enumerate(steps, start=1):
         assert abs(share - k / 20) < 0.08, f"step {k}: {share:.2f} of full, expected {k / 20:.2f}: {steps}"
     rises = sum(1 for a, b in zip(steps, steps[1:]) if b - a > 0.02)
